@@ -1,0 +1,26 @@
+#include "app/Application.h"
+
+#include "app/MainUnit.h"
+#include "measure/Startunit.h"
+#include "settings/ToolsUnit.h"
+#include "windows/AboutUnit.h"
+#include "windows/DataUnit.h"
+
+void CreateForms() {
+  MainForm = new TMainForm;
+  StartBox = new TStartBox;
+  ToolsBox = new TToolsBox(MainForm);
+  DataForm = new TDataForm;
+  AboutBox = new TAboutBox(MainForm);
+}
+
+void DestroyForms() {
+  delete DataForm;
+  delete StartBox;
+  delete MainForm;  // owns the settings dialog and the about window
+  DataForm = nullptr;
+  StartBox = nullptr;
+  MainForm = nullptr;
+  ToolsBox = nullptr;
+  AboutBox = nullptr;
+}

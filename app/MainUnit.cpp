@@ -1,0 +1,319 @@
+#include "app/MainUnit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPainter>
+#include <QWindow>
+#include <qdrawutil.h>
+
+#include "capture/CaptureFormat.h"
+#include "capture/WaveIn.h"
+#include "measure/Calibration.h"
+#include "measure/Monitor.h"
+#include "measure/Scan.h"
+#include "settings/Settings.h"
+#include "windows/AboutUnit.h"
+#include "windows/DataUnit.h"
+#include "windows/MessageBoxes.h"
+#include "windows/WindowLook.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+const QString kFileFilters[] = {QStringLiteral("Windows bitmaps (*.bmp)"),
+                                QStringLiteral("Extended metafiles (*.emf)"),
+                                QStringLiteral("Metafiles (*.wmf)")};
+constexpr int kButtonTop = 2;
+constexpr int kButtonSize = 25;
+constexpr int kStatusBarHeight = 19;
+const QRect kDrawingArea(0, kToolBarHeight, kClientWidth, kStatusBarTop - kToolBarHeight);
+
+QIcon Icon(const char* name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))); }
+
+}  // namespace
+
+ClientArea::ClientArea(PlotSurface& surfaces, QWidget* parent) : QWidget(parent), surfaces_(surfaces) {
+  setObjectName(QStringLiteral("ClientArea"));
+  setFixedSize(kClientWidth, kClientHeight);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ClientArea::ScheduleShow() {
+  if (showPending_) return;
+  showPending_ = true;
+  update();
+}
+
+void ClientArea::paintEvent(QPaintEvent*) {
+  showPending_ = false;
+  QPainter painter(this);
+  painter.drawImage(QRect(0, 0, kClientWidth, kClientHeight), surfaces_.WindowSurface());
+  // The lowered frame of the drawing area is painted after the picture.
+  qDrawShadePanel(&painter, kDrawingArea, palette(), true, 1);
+}
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral(" Spectrometer LMX"));
+  setWindowIcon(Icon("lmx"));
+  ApplyFormLook(*this);
+
+  Client = new ClientArea(Plot, this);
+  setCentralWidget(Client);
+  buildToolBar();
+  StatusBar = new StatusPanels(Client);
+  StatusBar->setGeometry(0, kStatusBarTop, kClientWidth, kStatusBarHeight);
+  buildMenus();
+  buildDialogs();
+  layout()->setSizeConstraint(QLayout::SetFixedSize);  // single fixed border: no resizing
+
+  Plot.SetWindowChanged([this] { Client->ScheduleShow(); });
+  FormCreate();
+}
+
+void TMainForm::buildToolBar() {
+  ToolBar = new QWidget(Client);
+  ToolBar->setObjectName(QStringLiteral("ToolBar"));
+  ToolBar->setGeometry(0, 0, kClientWidth, kToolBarHeight);
+  ToolBar->setBackgroundRole(QPalette::Button);
+  ToolBar->setAutoFillBackground(true);
+  auto button = [this](const char* name, int x, const char* icon, const char* tip, void (TMainForm::*command)()) {
+    auto* b = new QToolButton(ToolBar);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(x, kButtonTop, kButtonSize, kButtonSize);
+    b->setAutoRaise(true);  // flat
+    b->setIcon(Icon(icon));  // the disabled state is drawn grayed from the same picture
+    b->setIconSize(QSize(16, 16));
+    b->setToolTip(QLatin1String(tip));
+    b->setFocusPolicy(Qt::NoFocus);
+    if (command) connect(b, &QToolButton::clicked, this, command);
+    return b;
+  };
+  // Gaps stand for the separators: 8 before Start, 15, 15 and 16 between groups.
+  StartButton = button("StartButton", 8, "start", "Start", &TMainForm::StartButtonClick);
+  StopButton = button("StopButton", 33, "stop", "Stop", &TMainForm::StopButtonClick);
+  OpenButton = button("OpenButton", 73, "open", "Open spectrum", nullptr);
+  CompButton = button("CompButton", 98, "compare", "Compare spectra", nullptr);
+  SaveButton = button("SaveButton", 123, "save", "Save spectrum", nullptr);
+  ToolButton = button("ToolButton", 163, "settings", "Settings", nullptr);
+  TableButton = button("TableButton", 188, "table", "Data array", &TMainForm::TableButtonClick);
+  HelpButton = button("HelpButton", 229, "about", "About...", nullptr);
+  StopButton->setEnabled(false);
+  connect(HelpButton, &QToolButton::clicked, this, [] { AboutBox->exec(); });
+}
+
+void TMainForm::buildMenus() {
+  auto entry = [this](QMenu* menu, const char* name, const char* text, const char* icon) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setObjectName(QLatin1String(name));
+    if (icon) action->setIcon(Icon(icon));
+    action->setIconVisibleInMenu(true);
+    return action;
+  };
+  Spectr1 = menuBar()->addMenu(QStringLiteral("&Spectrum"));
+  Spectr1->setObjectName(QStringLiteral("Spectr1"));
+  Spectr1Open = entry(Spectr1, "Spectr1Open", "&Open...", "open");
+  Spectr1Sravn = entry(Spectr1, "Spectr1Sravn", "&Compare With...", "compare");
+  Spectr1SaveAs = entry(Spectr1, "Spectr1SaveAs", "Save &As...", "save");
+  Spectr1->addSeparator();
+  Spectr1Start = entry(Spectr1, "Spectr1Start", "&Start", "start");
+  Spectr1Stop = entry(Spectr1, "Spectr1Stop", "S&top", "stop");
+  Spectr1->addSeparator();
+  Spectr1Input = entry(Spectr1, "Spectr1Input", "&Input signal", nullptr);
+  Spectr1Input->setCheckable(true);
+  Spectr1Input->setChecked(true);
+  Spectr1Tools = entry(Spectr1, "Spectr1Tools", "Setti&ngs...", "settings");
+  Spectr1->addSeparator();
+  Spectr1Exit1 = entry(Spectr1, "Spectr1Exit1", "&Exit", "exit");
+  connect(Spectr1, &QMenu::aboutToShow, this, &TMainForm::Spectr1Click);
+  connect(Spectr1Start, &QAction::triggered, this, &TMainForm::StartButtonClick);
+  connect(Spectr1Stop, &QAction::triggered, this, &TMainForm::StopButtonClick);
+  // "&Input signal" is checkable: the toolkit inverts its check mark.
+  connect(Spectr1Exit1, &QAction::triggered, this, &TMainForm::Spectr1Exit1Click);
+
+  Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+  Help1->setObjectName(QStringLiteral("Help1"));
+  Help1Contents = entry(Help1, "Help1Contents", "&Information", "information");
+  Help1->addSeparator();
+  Help1About = entry(Help1, "Help1About", "&About...", "about");
+  connect(Help1Contents, &QAction::triggered, this, &TMainForm::Help1ContentsClick);
+  connect(Help1About, &QAction::triggered, this, [] { AboutBox->exec(); });
+}
+
+void TMainForm::buildDialogs() {
+  const QStringList filters(std::begin(kFileFilters), std::end(kFileFilters));
+  OpenDialog = new QFileDialog(this);
+  OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+  OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
+  OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+  OpenDialog->setFileMode(QFileDialog::ExistingFile);
+  OpenDialog->setNameFilters(filters);
+  OpenDialog->setSizeGripEnabled(true);
+
+  SaveDialog = new QFileDialog(this);
+  SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
+  SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
+  SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialog->setFileMode(QFileDialog::AnyFile);
+  SaveDialog->setNameFilters(filters);
+  SaveDialog->setDefaultSuffix(QStringLiteral("bmp"));
+  SaveDialog->setWindowTitle(QStringLiteral(" Save spectrum as..."));
+  SaveDialog->setSizeGripEnabled(true);
+}
+
+void TMainForm::FormCreate() {
+  if (WaveInDeviceCount() == 0) {
+    ShowMessage(BoxKind::Error, QStringLiteral("Audio devices absent!"));
+    // Ends the program as soon as the message loop starts.
+    terminating_ = true;
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  }
+  Stopped = true;
+  try {
+    LoadSettings(settingsKeyStore());
+  } catch (const StoreError& error) {
+    ShowDefaultError(QString::fromStdString(error.what()));
+  }
+  Plot.SetUp(QSize(kClientWidth, kClientHeight));
+  FillCaptureFormat();
+}
+
+void TMainForm::FormShow() {
+  if (!terminating_) Calibrate(settingsKeyStore());
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  CentreOnScreen(*this);
+  FormShow();
+  if (QWindow* window = windowHandle()) window->installEventFilter(this);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  // A repaint asked by the window system restores the window from the Plot
+  // image; the window surface alone keeps what only the window shows.
+  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
+    Plot.RepaintFromPlot();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange) {
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    if (change->oldState().testFlag(Qt::WindowMinimized) && !isMinimized()) Plot.RepaintFromPlot();
+  }
+  QMainWindow::changeEvent(event);
+}
+
+bool TMainForm::FormCloseQuery() {
+  if (!Stopped) {
+    ShowMessage(BoxKind::Warning, QStringLiteral("Stop the record!"));
+    return false;
+  }
+  if (savedMarker_.isEmpty() && !Spectr1Input->isChecked()) {
+    // Closing the question by its own close box lets the window close too.
+    return ShowMessage(BoxKind::Warning, QStringLiteral("Spectrum not saved! Want to exit?"),
+                       BoxButtons::YesNo) != BoxAnswer::No;
+  }
+  return true;
+}
+
+void TMainForm::FormClose() {
+  Plot.Release();
+  try {
+    SaveSettings(settingsKeyStore());
+  } catch (const StoreError& error) {
+    ShowDefaultError(QString::fromStdString(error.what()));
+  }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  closed_ = true;
+  event->accept();
+  QCoreApplication::quit();  // closing the main window ends the program
+}
+
+void TMainForm::SetSavedMarker(const QString& fileName) {
+  savedMarker_ = fileName;
+  SaveDialog->selectFile(fileName);
+}
+
+void TMainForm::SetIdleCommands(bool idle) {
+  for (QToolButton* button : {OpenButton, SaveButton, ToolButton, StartButton, CompButton})
+    button->setEnabled(idle);
+  StopButton->setEnabled(!idle);
+}
+
+void TMainForm::StartButtonClick() {
+  if (measuring_) {
+    // Stop and Start handled in one pass while the previous measurement is
+    // still unwinding: run the new one once the old one has closed its device.
+    startRequested_ = true;
+    return;
+  }
+  do {
+    startRequested_ = false;
+    measuring_ = true;
+    Stopped = false;
+    SetIdleCommands(false);
+    SetSavedMarker(QString());
+    if (Spectr1Input->isChecked())
+      RunMonitor(*this);
+    else
+      RunScan(*this);
+    measuring_ = false;
+  } while (startRequested_ && !closed_);
+}
+
+void TMainForm::StopButtonClick() {
+  Stopped = true;
+  SetIdleCommands(true);
+  SetRecordStatus(QStringLiteral(" Stop"));
+}
+
+void TMainForm::EndRecording() {
+  SetRecordStatus(QStringLiteral(" Stop"));
+  Stopped = true;
+  SetIdleCommands(true);
+}
+
+void TMainForm::Spectr1Click() {
+  for (QAction* action : {Spectr1Open, Spectr1SaveAs, Spectr1Tools, Spectr1Input, Spectr1Sravn, Spectr1Start})
+    action->setEnabled(Stopped);
+  Spectr1Stop->setEnabled(!Stopped);
+}
+
+void TMainForm::Spectr1Exit1Click() { close(); }
+
+void TMainForm::Help1ContentsClick() {
+  ShowMessage(BoxKind::Information, QStringLiteral("Apply to the author for instructions!"));
+}
+
+void TMainForm::TableButtonClick() {
+  DataForm->show();
+  DataForm->raise();
+}
+
+void TMainForm::SetRecordStatus(const QString& text) { StatusBar->SetPanelText(0, text); }
+
+bool TMainForm::ProcessMessagesAndCheckStopped() {
+  QCoreApplication::processEvents();
+  return Stopped;
+}
+
+void TMainForm::ClearDataList() { DataForm->Clear(); }
+
+void TMainForm::AppendDataLine(const QString& text) { DataForm->AppendLine(text); }

@@ -1,0 +1,118 @@
+#pragma once
+// The main window: tool bar, menus, status bar and the drawing area, the
+// commands, the recording state and the rules for closing.
+#include <QAction>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolButton>
+
+#include "app/StatusPanels.h"
+#include "measure/MeasureHost.h"
+#include "plot/PlotSurface.h"
+
+// The client area: shows the window surface, with the tool bar and the status
+// bar on top as child widgets and the lowered frame of the drawing area.
+class ClientArea : public QWidget {
+  Q_OBJECT
+ public:
+  ClientArea(PlotSurface& surfaces, QWidget* parent);
+  // Asks for one repaint however often the window surface changes meanwhile.
+  void ScheduleShow();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  PlotSurface& surfaces_;
+  bool showPending_ = false;
+};
+
+class TMainForm : public QMainWindow, public MeasureHost {
+  Q_OBJECT
+ public:
+  explicit TMainForm(QWidget* parent = nullptr);
+
+  ClientArea* Client;
+  QWidget* ToolBar;
+  QToolButton* StartButton;
+  QToolButton* StopButton;
+  QToolButton* OpenButton;
+  QToolButton* CompButton;
+  QToolButton* SaveButton;
+  QToolButton* ToolButton;
+  QToolButton* TableButton;
+  QToolButton* HelpButton;
+
+  QMenu* Spectr1;
+  QAction* Spectr1Open;
+  QAction* Spectr1Sravn;
+  QAction* Spectr1SaveAs;
+  QAction* Spectr1Start;
+  QAction* Spectr1Stop;
+  QAction* Spectr1Input;
+  QAction* Spectr1Tools;
+  QAction* Spectr1Exit1;
+  QMenu* Help1;
+  QAction* Help1Contents;
+  QAction* Help1About;
+
+  StatusPanels* StatusBar;
+  QFileDialog* OpenDialog;
+  QFileDialog* SaveDialog;
+
+  // The Plot image and the window surface.
+  PlotSurface Plot;
+
+  // True while no recording runs.
+  bool Stopped = true;
+
+  // The saved marker: the save dialog's current file name; empty when the
+  // spectrum on screen has not been saved and does not come from a file.
+  QString SavedMarker() const { return savedMarker_; }
+  void SetSavedMarker(const QString& fileName);
+
+  // True when creation found no wave input device: the program is ending.
+  bool Terminating() const { return terminating_; }
+
+  // Commands.
+  void StartButtonClick();
+  void StopButtonClick();
+  void Spectr1Click();  // the "&Spectrum" menu opens
+  void Spectr1Exit1Click();
+  void Help1ContentsClick();
+  void TableButtonClick();
+
+  // MeasureHost
+  PlotSurface& Surfaces() override { return Plot; }
+  void SetRecordStatus(const QString& text) override;
+  bool ProcessMessagesAndCheckStopped() override;
+  void EndRecording() override;
+  void ClearDataList() override;
+  void AppendDataLine(const QString& text) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  bool FormCloseQuery();
+  void FormClose();
+  void buildToolBar();
+  void buildMenus();
+  void buildDialogs();
+  void SetIdleCommands(bool idle);
+
+  QString savedMarker_;
+  bool terminating_ = false;
+  bool shown_ = false;
+  bool measuring_ = false;       // a measurement is still running or unwinding
+  bool startRequested_ = false;  // Start given while it unwinds
+  bool closed_ = false;
+};
+
+extern TMainForm* MainForm;

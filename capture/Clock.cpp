@@ -1,0 +1,32 @@
+#include "capture/Clock.h"
+
+#include <chrono>
+#include <thread>
+
+void SystemClock::pause(int ms) {
+  // Sleeping until a deadline on the monotonic clock keeps the pause from
+  // being shortened by an early wake-up.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  std::this_thread::sleep_until(deadline);
+}
+
+int64_t SystemClock::nowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void VirtualClock::pause(int ms) {
+  now_ += ms;
+  if (onPause) onPause(ms);
+}
+
+namespace {
+SystemClock systemClock;
+Clock* active = &systemClock;
+}  // namespace
+
+Clock& activeClock() { return *active; }
+
+void setActiveClock(Clock* clock) { active = clock ? clock : &systemClock; }
+
+void Pause(int ms) { active->pause(ms); }

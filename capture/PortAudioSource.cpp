@@ -1,0 +1,210 @@
+#include "capture/PortAudioSource.h"
+
+#include <portaudio.h>
+
+#include <cstring>
+
+#ifdef LMX_HAVE_ALSA
+#include <alsa/asoundlib.h>
+#endif
+
+#if __has_include(<dlfcn.h>)
+#include <dlfcn.h>
+#define LMX_HAVE_DLFCN 1
+#endif
+
+namespace {
+
+#ifdef LMX_HAVE_ALSA
+void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+#endif
+void quietJack(const char*) {}
+
+// Probing devices makes ALSA and JACK print a page of complaints about
+// unavailable cards and servers; none of it is useful to the user.
+void silenceAudioLibraries() {
+#ifdef LMX_HAVE_ALSA
+  snd_lib_error_set_handler(&quietAlsa);
+#endif
+#ifdef LMX_HAVE_DLFCN
+  // JACK is only present when PortAudio was built with it, so look it up at
+  // run time instead of linking to it.
+  using SetPrinter = void (*)(void (*)(const char*));
+  for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+    if (void* fn = dlsym(RTLD_DEFAULT, name)) reinterpret_cast<SetPrinter>(fn)(&quietJack);
+  }
+#endif
+}
+
+// Device names that stand for another device rather than a card of their own.
+bool isMapperOrAlias(const char* name) {
+  if (!name) return true;
+  for (const char* alias : {"default", "sysdefault", "dmix", "null"}) {
+    if (std::strcmp(name, alias) == 0) return true;
+  }
+  return std::strstr(name, "Sound Mapper") || std::strstr(name, "Primary Sound Capture");
+}
+
+PaStreamParameters monoInput(PaDeviceIndex device, const PaDeviceInfo& info) {
+  PaStreamParameters p{};
+  p.device = device;
+  p.channelCount = 1;
+  p.sampleFormat = paInt16;
+  p.suggestedLatency = info.defaultLowInputLatency;
+  p.hostApiSpecificStreamInfo = nullptr;
+  return p;
+}
+
+std::string describe(PaError err, const std::string& device) {
+  std::string text = Pa_GetErrorText(err);
+  if (err == paUnanticipatedHostError) {
+    const PaHostErrorInfo* host = Pa_GetLastHostErrorInfo();
+    if (host && host->errorText && *host->errorText) {
+      text += ": ";
+      text += host->errorText;
+    }
+  }
+  if (!device.empty()) text += " (" + device + ")";
+  return text;
+}
+
+bool isCaptureFormat(const WaveFormat& f) {
+  return f.wFormatTag == kWaveFormatPcm && f.nChannels == 1 && f.wBitsPerSample == 16 &&
+         f.nSamplesPerSec == static_cast<uint32_t>(kSampleRate);
+}
+
+}  // namespace
+
+// Runs on PortAudio's audio thread: nothing here may allocate, lock or block.
+struct PortAudioCallbacks {
+  static int audio(const void* input, void*, unsigned long frames,
+                   const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
+    if (input) static_cast<PortAudioSource*>(self)->ring_.push(static_cast<const int16_t*>(input), frames);
+    return paContinue;
+  }
+
+  // Called whenever the stream becomes inactive: after close() asked for it,
+  // or on its own when the host API gave up on the device.
+  static void finished(void* self) {
+    static_cast<PortAudioSource*>(self)->finished_.store(true, std::memory_order_release);
+  }
+};
+
+PortAudioSource::PortAudioSource() = default;
+
+PortAudioSource::~PortAudioSource() {
+  close();
+  if (initialized_) Pa_Terminate();
+}
+
+bool PortAudioSource::initialize(std::string& reason) {
+  if (initialized_) return true;
+  silenceAudioLibraries();
+  const PaError err = Pa_Initialize();
+  if (err != paNoError) {
+    reason = describe(err, std::string());
+    return false;
+  }
+  initialized_ = true;
+  return true;
+}
+
+// Input devices of the default host API, in its list order, that take mono
+// 16-bit 44100 Hz. The order is the host's, never its idea of a default device,
+// so device 0 is the same card on every run.
+std::vector<int> PortAudioSource::usableDevices() const {
+  std::vector<int> devices;
+  const PaHostApiIndex api = Pa_GetDefaultHostApi();
+  if (api < 0) return devices;
+  const PaHostApiInfo* apiInfo = Pa_GetHostApiInfo(api);
+  if (!apiInfo) return devices;
+  for (int i = 0; i < apiInfo->deviceCount; ++i) {
+    const PaDeviceIndex device = Pa_HostApiDeviceIndexToDeviceIndex(api, i);
+    if (device < 0) continue;
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    if (!info || info->maxInputChannels < 1 || isMapperOrAlias(info->name)) continue;
+    const PaStreamParameters in = monoInput(device, *info);
+    if (Pa_IsFormatSupported(&in, nullptr, kSampleRate) == paFormatIsSupported) devices.push_back(device);
+  }
+  return devices;
+}
+
+int PortAudioSource::deviceCount() {
+  // An open card would now refuse the probe as busy; report what was found before.
+  if (stream_) return lastCount_;
+  std::string ignored;
+  if (!initialize(ignored)) return 0;
+  lastCount_ = static_cast<int>(usableDevices().size());
+  return lastCount_;
+}
+
+bool PortAudioSource::open(const WaveFormat& format, std::string& reason) {
+  close();
+  if (!isCaptureFormat(format)) {
+    reason = "unsupported capture format";
+    return false;
+  }
+  if (!initialize(reason)) return false;
+
+  const std::vector<int> devices = usableDevices();
+  lastCount_ = static_cast<int>(devices.size());
+  if (devices.empty()) {
+    reason = "no audio input device";
+    return false;
+  }
+  const PaDeviceIndex device = devices.front();
+  const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+  if (!info) {
+    reason = "no audio input device";
+    return false;
+  }
+  const std::string name = info->name ? info->name : "";
+
+  // The audio thread is not running yet, so the ring can be reset from here.
+  ring_.discardAll();
+  deliveredAtOpen_ = ring_.delivered();
+  finished_.store(false, std::memory_order_relaxed);
+
+  const PaStreamParameters in = monoInput(device, *info);
+  PaStream* stream = nullptr;
+  PaError err = Pa_OpenStream(&stream, &in, nullptr, kSampleRate, paFramesPerBufferUnspecified,
+                              paNoFlag, &PortAudioCallbacks::audio, this);
+  if (err != paNoError) {
+    reason = describe(err, name);
+    return false;
+  }
+  err = Pa_SetStreamFinishedCallback(stream, &PortAudioCallbacks::finished);
+  if (err == paNoError) err = Pa_StartStream(stream);
+  if (err != paNoError) {
+    reason = describe(err, name);
+    Pa_CloseStream(stream);
+    return false;
+  }
+  stream_ = stream;
+  deviceName_ = name;
+  return true;
+}
+
+void PortAudioSource::discard() { ring_.discardAll(); }
+
+size_t PortAudioSource::take(int16_t* dst, size_t max) { return ring_.pop(dst, max); }
+
+uint64_t PortAudioSource::delivered() const { return ring_.delivered() - deliveredAtOpen_; }
+
+bool PortAudioSource::failed(std::string& reason) {
+  if (!stream_) return false;
+  const PaError active = Pa_IsStreamActive(stream_);
+  if (active == 1 && !finished_.load(std::memory_order_acquire)) return false;
+  reason = active < 0 ? describe(active, deviceName_) : std::string("the audio stream stopped");
+  return true;
+}
+
+void PortAudioSource::close() {
+  if (!stream_) return;
+  PaStream* stream = stream_;
+  stream_ = nullptr;
+  // Pa_CloseStream would skip the close if an abort inside it failed, so abort first.
+  if (Pa_IsStreamStopped(stream) == 0) Pa_AbortStream(stream);
+  Pa_CloseStream(stream);
+  deviceName_.clear();
+}

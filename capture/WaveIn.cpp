@@ -1,0 +1,117 @@
+#include "capture/WaveIn.h"
+
+#include "capture/CaptureFormat.h"
+#include "capture/Clock.h"
+#include "capture/PortAudioSource.h"
+
+namespace {
+
+AudioSource* installed = nullptr;
+
+struct DeviceState {
+  bool open = false;
+  bool lost = false;
+  std::string error;
+  uint64_t lastDelivered = 0;
+  int64_t lastArrivalMs = 0;
+} state;
+
+AudioSource& realSource() {
+  static PortAudioSource source;
+  return source;
+}
+
+size_t armedSamples() { return CaptureHdr.dwBufferLength / sizeof(int16_t); }
+
+void markLost(const std::string& reason) {
+  state.lost = true;
+  state.error = reason;
+}
+
+// Notes fresh arrivals, or a silence long enough to call the input lost.
+void watchDelivery() {
+  std::string reason;
+  if (audioSource().failed(reason)) {
+    markLost(reason.empty() ? "the audio stream stopped" : reason);
+    return;
+  }
+  const uint64_t delivered = audioSource().delivered();
+  const int64_t now = activeClock().nowMs();
+  if (delivered != state.lastDelivered) {
+    state.lastDelivered = delivered;
+    state.lastArrivalMs = now;
+  } else if (now - state.lastArrivalMs >= kSilenceLimitMs) {
+    markLost("no samples arrived for " + std::to_string(kSilenceLimitMs / 1000) + " seconds");
+  }
+}
+
+}  // namespace
+
+AudioSource& audioSource() { return installed ? *installed : realSource(); }
+
+void setAudioSource(AudioSource* source) { installed = source; }
+
+int WaveInDeviceCount() { return audioSource().deviceCount(); }
+
+void WaveInArm(int16_t* buffer, uint32_t bytes) {
+  CaptureHdr.lpData = buffer;
+  CaptureHdr.dwBufferLength = bytes;
+  CaptureHdr.dwFlags = kHeaderDone;
+}
+
+bool WaveInOpen() {
+  state = DeviceState{};
+  std::string reason;
+  if (!audioSource().open(CaptureFormat, reason)) {
+    audioSource().close();
+    markLost(reason.empty() ? "the audio input cannot be opened" : reason);
+    return false;
+  }
+  state.open = true;
+  // A sound server may need a moment before its first samples arrive.
+  for (int waited = 0; audioSource().delivered() == 0; waited += kPollMs) {
+    if (audioSource().failed(reason)) {
+      markLost(reason.empty() ? "the audio stream stopped" : reason);
+      break;
+    }
+    if (waited >= kStartupWaitMs) {
+      markLost("no samples arrived within " + std::to_string(kStartupWaitMs / 1000) + " seconds");
+      break;
+    }
+    Pause(kPollMs);
+  }
+  if (state.lost) {
+    WaveInClose();
+    return false;
+  }
+  state.lastDelivered = audioSource().delivered();
+  state.lastArrivalMs = activeClock().nowMs();
+  return true;
+}
+
+size_t WaveInCycle(int ms) {
+  audioSource().discard();
+  Pause(ms);
+  const size_t got = audioSource().take(CaptureHdr.lpData, armedSamples());
+  watchDelivery();
+  return got;
+}
+
+size_t WaveInFillRest(size_t have, int maxWaitMs) {
+  const size_t want = armedSamples();
+  for (int waited = 0; have < want && waited < maxWaitMs && !state.lost; waited += kPollMs) {
+    Pause(kPollMs);
+    have += audioSource().take(CaptureHdr.lpData + have, want - have);
+    watchDelivery();
+  }
+  return have;
+}
+
+bool WaveInLost() { return state.lost; }
+
+const std::string& WaveInError() { return state.error; }
+
+void WaveInClose() {
+  audioSource().close();
+  state.open = false;
+}

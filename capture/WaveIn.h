@@ -1,0 +1,46 @@
+#pragma once
+// The wave-input operations that every measurement uses, in the fixed order
+// arm, open, capture cycles, close, on the process-wide capture header.
+//
+// Beyond the bare device calls they notice a device that is lost: a stream
+// that reports an error, or no sample at all for kSilenceLimitMs. A device
+// that takes a while to start (a sound server) is waited for at open, so its
+// start-up delay never counts as a loss.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "capture/AudioSource.h"
+
+constexpr int kStartupWaitMs = 5000;   // longest wait for the first sample after open
+constexpr int kSilenceLimitMs = 2000;  // no sample for this long: the input is lost
+constexpr int kPollMs = 10;            // step of the waits above
+
+// The back end in use; tests install a double. nullptr restores the real one.
+AudioSource& audioSource();
+void setAudioSource(AudioSource* source);
+
+// Number of usable wave input devices (0: none).
+int WaveInDeviceCount();
+
+// Points the capture header at `buffer` of `bytes` bytes, flags = done.
+void WaveInArm(int16_t* buffer, uint32_t bytes);
+
+// Opens device 0 with the capture format, starts it and waits (bounded) for
+// its first samples. On false, WaveInError() says why and the device is closed.
+bool WaveInOpen();
+
+// One capture cycle: forget older samples, pause `ms`, then copy the first
+// samples that arrived into the armed buffer. Returns how many were copied;
+// the rest of the buffer keeps what it held. Sets WaveInLost() when the
+// device failed or has delivered nothing for kSilenceLimitMs.
+size_t WaveInCycle(int ms);
+
+// Keeps taking samples into the armed buffer after `have` until it is full,
+// waiting at most `maxWaitMs`. Returns the number of samples now in it.
+size_t WaveInFillRest(size_t have, int maxWaitMs);
+
+bool WaveInLost();
+const std::string& WaveInError();
+
+void WaveInClose();

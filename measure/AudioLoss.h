@@ -1,0 +1,10 @@
+#pragma once
+// Ending a recording whose audio input failed: the Idle state first, then an
+// error box with the back end's reason, so that no stale samples are ever
+// presented as a measurement.
+#include "measure/MeasureHost.h"
+
+enum class AudioFailure { CannotOpen, Lost };
+
+// The device must already be closed.
+void EndWithAudioFailure(MeasureHost& host, AudioFailure failure);

@@ -1,0 +1,77 @@
+#include "measure/Scan.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "capture/CaptureFormat.h"
+#include "capture/WaveIn.h"
+#include "measure/AudioLoss.h"
+#include "measure/Calibration.h"
+#include "measure/Rounding.h"
+#include "plot/PlotSurface.h"
+#include "settings/Settings.h"
+
+int32_t Spectrum[kScanPoints];
+
+int32_t CaptureMeanDeviation(const int16_t* samples, int count, int32_t zeroLevel) {
+  int64_t sum = 0;
+  for (int i = 0; i < count; ++i) sum += std::llabs(int64_t{samples[i]} - zeroLevel);
+  return RoundHalfEven(static_cast<double>(sum) / count);
+}
+
+int32_t PointValue(int32_t sumOfMeans, int32_t attenuation) {
+  const int32_t average = RoundHalfEven(sumOfMeans / static_cast<double>(kCapturesPerPoint));
+  return RoundHalfEven(average / static_cast<double>(attenuation));
+}
+
+namespace {
+
+// Measures point k into Spectrum[k]; false when the input was lost meanwhile.
+bool MeasurePoint(int k) {
+  for (int capture = 0; capture < kCapturesPerPoint; ++capture) {
+    WaveInCycle(kScanCaptureMs);
+    if (WaveInLost()) {
+      Spectrum[k] = 0;  // an incomplete point is not a measurement
+      return false;
+    }
+    Spectrum[k] += CaptureMeanDeviation(PointBuffer, kPointSamples, zero);
+  }
+  Spectrum[k] = PointValue(Spectrum[k], weak);
+  return true;
+}
+
+}  // namespace
+
+void RunScan(MeasureHost& host) {
+  PlotSurface& plot = host.Surfaces();
+  host.SetRecordStatus(QStringLiteral(" Spectrum record"));
+  host.ClearDataList();
+  WaveInArm(PointBuffer, sizeof PointBuffer);
+  std::fill(std::begin(Spectrum), std::end(Spectrum), 0);
+  if (!WaveInOpen()) {
+    EndWithAudioFailure(host, AudioFailure::CannotOpen);
+    return;
+  }
+  plot.Clean();
+  plot.Coordinat(start, finish);
+  host.ClearDataList();
+  bool lost = false;
+  for (int k = 0; k < kScanPoints; ++k) {
+    if (!MeasurePoint(k)) {
+      lost = true;
+      break;
+    }
+    host.AppendDataLine(QString::number(Spectrum[k]));
+    if (k == 0)
+      plot.MoveTo(kScanLeft, kScanBottom - Spectrum[0]);
+    else
+      plot.LineTo(kScanLeft + k, kScanBottom - Spectrum[k]);
+    // The first point runs without message processing and without a stop check.
+    if (k >= 1 && host.ProcessMessagesAndCheckStopped()) break;
+  }
+  WaveInClose();
+  if (lost)
+    EndWithAudioFailure(host, AudioFailure::Lost);
+  else
+    host.EndRecording();
+}

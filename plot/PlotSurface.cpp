@@ -1,0 +1,83 @@
+#include "plot/PlotSurface.h"
+
+#include <QPainter>
+
+#include "measure/Rounding.h"
+#include "plot/Raster.h"
+
+int32_t AxisLabel(int32_t start, int32_t finish, int i) {
+  // The span times the index is exact in 64 bits; only the division by 5 and
+  // the addition are floating point.
+  const int64_t scaled = (int64_t{finish} - start) * i;
+  return RoundHalfEven(static_cast<double>(start) + static_cast<double>(scaled) / 5.0);
+}
+
+void PlotSurface::SetUp(QSize clientSize) {
+  plot_ = QImage(clientSize, QImage::Format_RGB32);
+  plot_.fill(kWhite);
+  window_ = QImage(clientSize, QImage::Format_RGB32);
+  window_.fill(kWhite);
+  plotPen_ = Pen{};
+  windowPen_ = Pen{};
+}
+
+void PlotSurface::Release() { plot_ = QImage(); }
+
+void PlotSurface::MoveTo(int x, int y) {
+  plotPen_.position = QPoint(x, y);
+  windowPen_.position = QPoint(x, y);
+}
+
+void PlotSurface::LineTo(int x, int y) {
+  for (auto [image, pen] : {std::pair{&plot_, &plotPen_}, std::pair{&window_, &windowPen_}}) {
+    DrawLine(*image, pen->position.x(), pen->position.y(), x, y, pen->colour);
+    pen->position = QPoint(x, y);
+  }
+  windowChanged();
+}
+
+void PlotSurface::SetPens(QRgb colour) {
+  plotPen_.colour = colour;
+  windowPen_.colour = colour;
+}
+
+void PlotSurface::TextOut(int x, int y, const QString& text) {
+  DrawText(plot_, x, y, text);
+  DrawText(window_, x, y, text);
+  windowChanged();
+}
+
+void PlotSurface::Clean() {
+  SetPens(kWhite);
+  // On the window the tool bar keeps its rows; the Plot image has no bars.
+  FillRect(window_, QRect(QPoint(0, kToolBarHeight), QPoint(kClientWidth - 1, kClientHeight - 1)), kWhite);
+  FillRect(plot_, QRect(0, 0, kClientWidth, kClientHeight), kWhite);
+  SetPens(kTraceRed);
+  windowChanged();
+}
+
+void PlotSurface::Coordinat(int32_t start, int32_t finish) {
+  SetPens(kAxisGray);
+  MoveTo(29, 40);
+  LineTo(29, 486);
+  LineTo(790, 486);
+  for (int x = 182; x <= 790; x += 152) {
+    MoveTo(x, 486);
+    LineTo(x, 490);
+  }
+  MoveTo(29, 40);
+  LineTo(25, 40);
+  MoveTo(29, 263);
+  LineTo(25, 263);
+  for (int i = 0; i <= 5; ++i) TextOut(151 * i + 18, 495, QString::number(AxisLabel(start, finish, i)));
+  SetPens(kTraceRed);
+}
+
+void PlotSurface::RepaintFromPlot() {
+  if (plot_.isNull() || window_.isNull()) return;
+  QPainter painter(&window_);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(0, 0, plot_);
+  painter.end();
+  windowChanged();
+}

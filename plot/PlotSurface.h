@@ -1,0 +1,71 @@
+#pragma once
+// The two drawing surfaces of a measurement and the routines drawn on them.
+//
+// The Plot image keeps the result: it repaints the window, is saved as a
+// spectrum file and is replaced by an opened one. The window surface is what
+// the main window's client area shows. Every measurement primitive is applied
+// to both with the same coordinates (origin at the client area's top-left).
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+constexpr QRgb kWhite = 0xFFFFFFFFu;       // background and brush
+constexpr QRgb kTraceRed = 0xFFFF0000u;    // trace pen
+constexpr QRgb kAxisGray = 0xFF808080u;    // axis pen
+constexpr QRgb kWindowText = 0xFF000000u;  // text
+
+constexpr int kClientWidth = 800;
+constexpr int kClientHeight = 566;
+constexpr int kToolBarHeight = 33;   // the tool bar covers y = 0 to 32 on the window
+constexpr int kStatusBarTop = 547;   // the status bar covers y = 547 to 565
+
+// Value of wavelength label i (0 to 5) of an axis from `start` to `finish`.
+int32_t AxisLabel(int32_t start, int32_t finish, int i);
+
+class PlotSurface {
+ public:
+  // Creates the Plot image and the window surface at the client size, white,
+  // with red pens.
+  void SetUp(QSize clientSize);
+  // Destroys the Plot image.
+  void Release();
+
+  QImage& PlotImage() { return plot_; }
+  QImage& WindowSurface() { return window_; }
+
+  // Twin primitives: each is applied to both surfaces.
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);
+  void SetPens(QRgb colour);
+  void TextOut(int x, int y, const QString& text);
+
+  // Clears the drawing area of the window and the whole Plot image to white.
+  void Clean();
+  // Draws the gray axes, ticks and six wavelength labels from start to finish.
+  void Coordinat(int32_t start, int32_t finish);
+
+  // Window-system repaint: the Plot image is copied onto the window at (0, 0).
+  void RepaintFromPlot();
+
+  // Called after every change of the window surface, so it can be shown.
+  void SetWindowChanged(std::function<void()> callback) { windowChanged_ = std::move(callback); }
+
+ private:
+  struct Pen {
+    QRgb colour = kTraceRed;
+    QPoint position;
+  };
+
+  void windowChanged() {
+    if (windowChanged_) windowChanged_();
+  }
+
+  QImage plot_;
+  QImage window_;
+  Pen plotPen_;
+  Pen windowPen_;
+  std::function<void()> windowChanged_;
+};

@@ -1,0 +1,386 @@
+#include "settings/FileKeyStore.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+const char* const FileKeyStore::kHeader =
+    "[HKEY_CURRENT_USER\\software\\microsoft\\windows\\lmx]";
+
+namespace {
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// Line breaks and NUL cannot be kept in a line-based file.
+bool fitsOnALine(const std::string& s) {
+  return s.find_first_of(std::string("\n\r\0", 3)) == std::string::npos;
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads "..." starting at s[pos]; only \" and \\ are escapes. On success pos
+// is just past the closing quote.
+bool parseQuoted(const std::string& s, std::size_t& pos, std::string& out) {
+  if (pos >= s.size() || s[pos] != '"') return false;
+  out.clear();
+  for (++pos; pos < s.size(); ++pos) {
+    char c = s[pos];
+    if (c == '"') {
+      ++pos;
+      return true;
+    }
+    if (c == '\\') {
+      if (pos + 1 >= s.size() || (s[pos + 1] != '"' && s[pos + 1] != '\\')) return false;
+      c = s[++pos];
+    }
+    out += c;
+  }
+  return false;
+}
+
+void appendQuoted(std::string& out, const std::string& s) {
+  out += '"';
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  out += '"';
+}
+
+// Length in UTF-16 code units of UTF-8 text, as the registry stores strings.
+std::size_t utf16Units(const std::string& s) {
+  std::size_t units = 0;
+  for (char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c & 0xC0) != 0x80) ++units;  // start of a character
+    if (c >= 0xF0) ++units;           // beyond the BMP: a surrogate pair
+  }
+  return units;
+}
+
+std::string directoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+ReadResult readWholeFile(const std::string& path, std::string& content) {
+  // O_NONBLOCK so that a FIFO in place of the file cannot hang us.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            static_cast<std::size_t>(st.st_size) <= FileKeyStore::kMaxFileSize;
+  content.clear();
+  char buffer[8192];
+  while (ok) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    content.append(buffer, static_cast<std::size_t>(n));
+    ok = content.size() <= FileKeyStore::kMaxFileSize;  // the file may have grown
+  }
+  ::close(fd);
+  return ok ? ReadResult::Ok : ReadResult::Failed;
+}
+
+bool writeAll(int fd, const std::string& content) {
+  const char* p = content.data();
+  std::size_t left = content.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Makes the rename itself durable. Some file systems refuse fsync on a
+// directory; the new file is in place regardless, so that is not an error.
+void syncDirectory(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool parseLine(const std::string& line, std::string& name, std::string& rest) {
+  std::size_t pos = 0;
+  if (!parseQuoted(line, pos, name) || pos >= line.size() || line[pos] != '=') return false;
+  rest = line.substr(pos + 1);
+  return true;
+}
+
+}  // namespace
+
+std::string FileKeyStore::defaultPath() {
+  std::string base;
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') {
+    base = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+      const passwd* user = ::getpwuid(::getuid());
+      home = user != nullptr ? user->pw_dir : nullptr;
+    }
+    if (home == nullptr || home[0] != '/') return std::string();
+    base = std::string(home) + "/.config";
+  }
+  while (!base.empty() && base.back() == '/') base.pop_back();
+  return base + "/lmx/settings.reg";
+}
+
+FileKeyStore::FileKeyStore() : FileKeyStore(defaultPath()) {}
+
+FileKeyStore::FileKeyStore(std::string path) : path_(std::move(path)) {}
+
+bool FileKeyStore::open() {
+  open_ = false;  // an open key is read afresh
+  values_.clear();
+  if (path_.empty()) return false;
+  createDirectories();
+  std::string content;
+  switch (readWholeFile(path_, content)) {
+    case ReadResult::Ok:
+      parse(content);
+      break;
+    case ReadResult::Missing:
+      if (!writeFile(std::string(kHeader) + "\n")) return false;
+      break;
+    case ReadResult::Failed:
+      return false;
+  }
+  open_ = true;
+  return true;
+}
+
+void FileKeyStore::close() {
+  open_ = false;
+  values_.clear();
+}
+
+bool FileKeyStore::valueExists(const std::string& name) { return find(name) != nullptr; }
+
+int32_t FileKeyStore::readInteger(const std::string& name) {
+  const Value* value = find(name);
+  if (value == nullptr) throw StoreError("Failed to get data for '" + name + "'");
+  std::size_t size = 0;
+  switch (value->type) {
+    case Type::Dword:
+      return static_cast<int32_t>(value->dword);
+    case Type::Text:
+      size = (utf16Units(value->data) + 1) * 2;  // with its terminator
+      break;
+    case Type::Binary:
+      size = value->data.size();
+      break;
+  }
+  // The registry copies data that fit the 4-byte buffer and then reports the
+  // type; longer data do not fit at all.
+  if (size <= 4) throw StoreError("Invalid data type for '" + name + "'");
+  throw StoreError("Failed to get data for '" + name + "'");
+}
+
+void FileKeyStore::writeInteger(const std::string& name, int32_t value) {
+  Value v;
+  v.type = Type::Dword;
+  v.dword = static_cast<uint32_t>(value);
+  store(name, std::move(v), "Failed to set data for '" + name + "'");
+}
+
+void FileKeyStore::deleteValue(const std::string& name) {
+  const std::string error = "Failed to delete '" + name + "'";
+  if (!open_) throw StoreError(error);
+  std::vector<Value> values;
+  for (const Value& v : values_) {
+    if (!equalIgnoringCase(v.name, name)) values.push_back(v);
+  }
+  if (values.size() != values_.size()) replaceValues(std::move(values), error);
+}
+
+void FileKeyStore::writeText(const std::string& name, const std::string& text) {
+  const std::string error = "Failed to set data for '" + name + "'";
+  if (!fitsOnALine(text)) throw StoreError(error);
+  Value v;
+  v.type = Type::Text;
+  v.data = text;
+  store(name, std::move(v), error);
+}
+
+void FileKeyStore::writeBinary(const std::string& name, const std::vector<uint8_t>& bytes) {
+  Value v;
+  v.type = Type::Binary;
+  v.data.assign(bytes.begin(), bytes.end());
+  store(name, std::move(v), "Failed to set data for '" + name + "'");
+}
+
+FileKeyStore::Value* FileKeyStore::find(const std::string& name) {
+  for (Value& v : values_) {
+    if (equalIgnoringCase(v.name, name)) return &v;
+  }
+  return nullptr;
+}
+
+// Best effort: whatever fails here makes reading or creating the file fail.
+void FileKeyStore::createDirectories() const {
+  const std::string dir = directoryOf(path_);
+  for (std::size_t i = 1; i <= dir.size(); ++i) {
+    if (i < dir.size() && dir[i] != '/') continue;
+    if (dir[i - 1] == '/') continue;
+    ::mkdir(dir.substr(0, i).c_str(), 0700);
+  }
+}
+
+bool FileKeyStore::writeFile(const std::string& content) const {
+  const std::string dir = directoryOf(path_);
+  std::string name = dir + "/." + path_.substr(path_.rfind('/') + 1) + ".XXXXXX";
+  const int fd = ::mkstemp(&name[0]);
+  if (fd < 0) return false;
+  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(name.c_str(), path_.c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(name.c_str());
+    return false;
+  }
+  syncDirectory(dir);
+  return true;
+}
+
+// Keeps every line that can be read; the header, blank lines, damaged lines
+// and an unterminated (truncated) last line are skipped.
+void FileKeyStore::parse(const std::string& content) {
+  values_.clear();
+  std::size_t pos = 0;
+  for (std::size_t end; (end = content.find('\n', pos)) != std::string::npos; pos = end + 1) {
+    std::string line = content.substr(pos, end - pos);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+      line.pop_back();
+    }
+    Value v;
+    std::string rest;
+    if (!parseLine(line, v.name, rest)) continue;
+
+    if (startsWith(rest, "dword:")) {
+      if (rest.size() != 6 + 8) continue;
+      bool ok = true;
+      for (std::size_t i = 6; i < rest.size(); ++i) {
+        const int digit = hexValue(rest[i]);
+        ok = ok && digit >= 0;
+        v.dword = (v.dword << 4) | static_cast<uint32_t>(digit & 0xF);
+      }
+      if (!ok) continue;
+      v.type = Type::Dword;
+    } else if (startsWith(rest, "hex:")) {
+      // Pairs of hex digits separated by commas; "hex:" alone is empty data.
+      bool ok = true;
+      for (std::size_t i = 4; ok && i < rest.size(); i += 3) {
+        const bool last = i + 2 == rest.size();
+        ok = i + 2 <= rest.size() && hexValue(rest[i]) >= 0 && hexValue(rest[i + 1]) >= 0 &&
+             (last || (rest[i + 2] == ',' && i + 3 < rest.size()));
+        if (ok) v.data += static_cast<char>(hexValue(rest[i]) * 16 + hexValue(rest[i + 1]));
+      }
+      if (!ok) continue;
+      v.type = Type::Binary;
+    } else {
+      std::size_t end_of_text = 0;
+      if (!parseQuoted(rest, end_of_text, v.data) || end_of_text != rest.size()) continue;
+      v.type = Type::Text;
+    }
+
+    // A repeated name updates the earlier value, as importing a .reg file does.
+    if (Value* existing = find(v.name)) {
+      v.name = existing->name;
+      *existing = std::move(v);
+    } else {
+      values_.push_back(std::move(v));
+    }
+  }
+}
+
+std::string FileKeyStore::serialize(const std::vector<Value>& values) {
+  std::string out = kHeader;
+  out += '\n';
+  for (const Value& v : values) {
+    appendQuoted(out, v.name);
+    out += '=';
+    switch (v.type) {
+      case Type::Dword: {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "dword:%08x", static_cast<unsigned>(v.dword));
+        out += digits;
+        break;
+      }
+      case Type::Text:
+        appendQuoted(out, v.data);
+        break;
+      case Type::Binary: {
+        static const char kDigits[] = "0123456789abcdef";
+        out += "hex:";
+        for (std::size_t i = 0; i < v.data.size(); ++i) {
+          const auto byte = static_cast<unsigned char>(v.data[i]);
+          if (i > 0) out += ',';
+          out += kDigits[byte >> 4];
+          out += kDigits[byte & 0xF];
+        }
+        break;
+      }
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+void FileKeyStore::store(const std::string& name, Value value, const std::string& error) {
+  if (!fitsOnALine(name)) throw StoreError(error);
+  std::vector<Value> values = values_;
+  const auto same = std::find_if(values.begin(), values.end(),
+                                 [&](const Value& v) { return equalIgnoringCase(v.name, name); });
+  if (same != values.end()) {
+    value.name = same->name;
+    *same = std::move(value);
+  } else {
+    value.name = name;
+    values.push_back(std::move(value));
+  }
+  replaceValues(std::move(values), error);
+}
+
+void FileKeyStore::replaceValues(std::vector<Value> values, const std::string& error) {
+  if (!open_) throw StoreError(error);
+  // Never write what open() would refuse to read back.
+  const std::string content = serialize(values);
+  if (content.size() > kMaxFileSize || !writeFile(content)) throw StoreError(error);
+  values_ = std::move(values);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The settings key as a per-user text file, typed like the registry:
+//
+//   [HKEY_CURRENT_USER\software\microsoft\windows\lmx]
+//   "weak"=dword:00000001
+//   "label"="text with \" and \\ escaped"
+//   "blob"=hex:01,02,0a
+//
+// The whole file is held in memory while the key is open and every change
+// rewrites it atomically (temporary file, fsync, rename), so a crash leaves
+// either the old or the new file. Value names ignore ASCII case.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/KeyStore.h"
+
+class FileKeyStore : public KeyStore {
+ public:
+  // Larger files are refused, so a damaged file cannot exhaust memory.
+  static constexpr std::size_t kMaxFileSize = 1024 * 1024;
+
+  // The first line of every file we write.
+  static const char* const kHeader;
+
+  // $XDG_CONFIG_HOME/lmx/settings.reg, or $HOME/.config/lmx/settings.reg when
+  // XDG_CONFIG_HOME is unset, empty or relative. Empty when no home is known.
+  static std::string defaultPath();
+
+  FileKeyStore();  // at defaultPath()
+  explicit FileKeyStore(std::string path);
+
+  bool open() override;
+  void close() override;
+  bool valueExists(const std::string& name) override;
+  int32_t readInteger(const std::string& name) override;
+  void writeInteger(const std::string& name, int32_t value) override;
+
+  // Further value types, so that tests can prepare the key. Each change is
+  // written at once; they need an open key and throw StoreError otherwise.
+  void deleteValue(const std::string& name);  // a missing value is not an error
+  void writeText(const std::string& name, const std::string& text);
+  void writeBinary(const std::string& name, const std::vector<uint8_t>& bytes);
+
+  const std::string& path() const { return path_; }
+
+ private:
+  enum class Type { Dword, Text, Binary };
+  struct Value {
+    std::string name;  // spelling as first stored
+    Type type = Type::Dword;
+    uint32_t dword = 0;
+    std::string data;  // text (UTF-8) or raw bytes
+  };
+
+  Value* find(const std::string& name);
+  void createDirectories() const;
+  bool writeFile(const std::string& content) const;  // atomically
+  void parse(const std::string& content);
+  static std::string serialize(const std::vector<Value>& values);
+  // Sets name to value (keeping an existing spelling) and writes the file;
+  // the in-memory key changes only when the file was written.
+  void store(const std::string& name, Value value, const std::string& error);
+  void replaceValues(std::vector<Value> values, const std::string& error);
+
+  std::string path_;
+  bool open_ = false;
+  std::vector<Value> values_;
+};

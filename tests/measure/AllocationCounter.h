@@ -1,0 +1,19 @@
+#pragma once
+// Counts heap allocations (operator new and malloc) made by this thread
+// between Begin and End. Not available under the sanitizers, which own malloc.
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LMX_COUNTS_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LMX_COUNTS_ALLOCATIONS 0
+#endif
+#endif
+#ifndef LMX_COUNTS_ALLOCATIONS
+#define LMX_COUNTS_ALLOCATIONS 1
+#endif
+
+namespace allocations {
+void Begin();
+long End();  // allocations since Begin
+}  // namespace allocations

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include "capture/CaptureFormat.h"
+#include "capture/WaveIn.h"
+#include "measure/Calibration.h"
+#include "measure/Scan.h"
+#include "settings/Settings.h"
+#include "tests/measure/AllocationCounter.h"
+#include "tests/measure/RecordingHost.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+class ScanTest : public testing::Test {
+ protected:
+  void SetUp() override { FillCaptureFormat(); }
+
+  void input(std::function<int16_t(size_t)> sample) {
+    env.audio.signal = [sample](int, size_t i) { return sample(i); };
+  }
+  // Stop is given while point `k` is being measured.
+  void stopDuringPoint(int k) {
+    env.clock.onPause = [this, k](int) {
+      if (env.audio.cycles > k * kCapturesPerPoint && env.audio.cycles <= (k + 1) * kCapturesPerPoint)
+        host.stopped = true;
+    };
+  }
+  // Red pixels of a row as [first, last] x; both surfaces must agree.
+  std::pair<int, int> redRow(int y) {
+    int first = -1, last = -1;
+    for (int x = 0; x < 800; ++x) {
+      EXPECT_EQ(host.plot.PlotImage().pixel(x, y), host.plot.WindowSurface().pixel(x, y)) << x;
+      if (host.plot.PlotImage().pixel(x, y) == kTraceRed) {
+        if (first < 0) first = x;
+        last = x;
+      }
+    }
+    return {first, last};
+  }
+
+  TestEnvironment env;
+  RecordingHost host;
+};
+
+}  // namespace
+
+TEST(ScanArithmetic, ThreeRoundingsHalfToEven) {
+  // Deviations summing to 375 over a capture: mean 2.5 rounds to 2.
+  int16_t samples[150];
+  for (int i = 0; i < 150; ++i) samples[i] = static_cast<int16_t>(i < 75 ? 2 : 3);
+  EXPECT_EQ(CaptureMeanDeviation(samples, 150, 0), 2);
+  EXPECT_EQ(PointValue(20 * 2, 2), 1);
+  // Alternating +100 / -100: the deviation, not the signed mean.
+  for (int i = 0; i < 150; ++i) samples[i] = static_cast<int16_t>(i % 2 ? -100 : 100);
+  EXPECT_EQ(CaptureMeanDeviation(samples, 150, 0), 100);
+  EXPECT_EQ(PointValue(20 * 10, 3), 3);   // 10 / 3
+  EXPECT_EQ(PointValue(20 * 15, 2), 8);   // 7.5 rounds to 8
+  EXPECT_EQ(PointValue(20 * 13, 2), 6);   // 6.5 rounds to 6
+  EXPECT_EQ(PointValue(20 * 2 + 10, 1), 2);  // average 2.5 rounds to 2
+  // Full-width deviations: -32768 from a zero level of 32767.
+  for (int16_t& s : samples) s = -32768;
+  EXPECT_EQ(CaptureMeanDeviation(samples, 150, 32767), 65535);
+}
+
+TEST_F(ScanTest, ConstantInputGives750EqualPointsAndAFlatCurve) {
+  input([](size_t) { return int16_t{7}; });
+  RunScan(host);
+  ASSERT_EQ(host.lines.size(), 750);
+  for (const QString& line : host.lines) ASSERT_EQ(line, "7");
+  EXPECT_EQ(redRow(478), std::make_pair(30, 778));
+  EXPECT_EQ(Spectrum[0], 7);
+  EXPECT_EQ(Spectrum[749], 7);
+  EXPECT_TRUE(host.ended);
+  EXPECT_EQ(host.status, " Stop");
+  EXPECT_EQ(env.audio.cycles, 750 * 20);
+  EXPECT_EQ(env.audio.closes, 1);
+  // 17.5 minutes of virtual time, plus the first wait for samples at open.
+  EXPECT_EQ(env.clock.nowMs(), 750 * 20 * 70 + kPollMs);
+  // The axes are there, in gray, and the first point has no message pass.
+  EXPECT_EQ(host.plot.PlotImage().pixel(29, 300), kAxisGray);
+  EXPECT_EQ(host.passes, 749);
+}
+
+TEST_F(ScanTest, ValuesDependOnZeroLevelAndAttenuation) {
+  zero = -20;
+  weak = 3;
+  input([](size_t i) { return static_cast<int16_t>(i % 2 ? -10 : -30); });  // deviation 10
+  host.onPass = [this](int pass) { host.stopped = pass == 3; };
+  RunScan(host);
+  EXPECT_EQ(host.lines, QStringList({"3", "3", "3", "3"}));
+  EXPECT_EQ(host.plot.PlotImage().pixel(30, 482), kTraceRed);
+}
+
+TEST_F(ScanTest, StopDuringTheFifthPointKeepsFivePoints) {
+  input([](size_t) { return int16_t{40}; });
+  stopDuringPoint(4);
+  RunScan(host);
+  EXPECT_EQ(host.lines.size(), 5);
+  EXPECT_EQ(redRow(445), std::make_pair(30, 33));
+  EXPECT_EQ(Spectrum[4], 40);
+  EXPECT_EQ(Spectrum[5], 0);
+  EXPECT_TRUE(host.ended);
+  EXPECT_EQ(env.audio.closes, 1);
+}
+
+TEST_F(ScanTest, StopDuringTheFirstPointTakesEffectAfterTheSecond) {
+  input([](size_t) { return int16_t{40}; });
+  stopDuringPoint(0);
+  RunScan(host);
+  EXPECT_EQ(host.lines.size(), 2);
+  EXPECT_EQ(host.passes, 1);
+}
+
+TEST_F(ScanTest, ANewScanClearsTheDataListAndThePlot) {
+  host.lines << "old";
+  host.plot.PlotImage().fill(Qt::blue);
+  input([](size_t) { return int16_t{1}; });
+  host.onPass = [this](int) { host.stopped = true; };
+  RunScan(host);
+  EXPECT_EQ(host.lines, QStringList({"1", "1"}));
+  EXPECT_EQ(host.plot.PlotImage().pixel(700, 100), kWhite);
+}
+
+TEST_F(ScanTest, LostInputEndsTheScanAndKeepsThePointsMeasuredBefore) {
+  input([](size_t) { return int16_t{12}; });
+  // Silence from capture 5 of point 10; two seconds (29 captures) later,
+  // during point 11, the input counts as lost.
+  env.audio.silentFromCycle = 10 * kCapturesPerPoint + 5;
+  RunScan(host);
+  EXPECT_EQ(host.lines.size(), 11);
+  EXPECT_EQ(Spectrum[10], 12);
+  EXPECT_EQ(Spectrum[11], 0);
+  EXPECT_EQ(env.audio.cycles, 10 * kCapturesPerPoint + 5 + 2000 / 70 + 1);
+  EXPECT_EQ(redRow(473), std::make_pair(30, 39));
+  EXPECT_TRUE(host.ended);
+  EXPECT_EQ(host.status, " Stop");
+  EXPECT_FALSE(env.audio.isOpen());
+  ASSERT_EQ(env.boxes.size(), 1u);
+  EXPECT_TRUE(env.boxes[0].text.startsWith("The audio input was lost (no samples arrived for 2 seconds)"));
+}
+
+TEST_F(ScanTest, InputThatCannotBeOpenedLeavesThePlotAlone) {
+  env.audio.openError = "No such device";
+  host.plot.PlotImage().fill(Qt::blue);
+  RunScan(host);
+  EXPECT_TRUE(host.ended);
+  EXPECT_TRUE(host.lines.isEmpty());
+  EXPECT_EQ(host.plot.PlotImage().pixel(5, 5), QColor(Qt::blue).rgb());
+  ASSERT_EQ(env.boxes.size(), 1u);
+  EXPECT_TRUE(env.boxes[0].text.contains("(No such device)"));
+}
+
+#if LMX_COUNTS_ALLOCATIONS
+TEST_F(ScanTest, APointAllocatesOnlyItsDataListLine) {
+  input([](size_t i) { return static_cast<int16_t>(i % 7); });
+  auto allocationsForPoints = [this](int points) {
+    RecordingHost quiet;
+    quiet.onPass = [&quiet, points](int pass) { quiet.stopped = pass + 1 >= points; };
+    quiet.lines.reserve(800);
+    allocations::Begin();
+    RunScan(quiet);
+    return allocations::End();
+  };
+  allocationsForPoints(10);  // warm up
+  const long few = allocationsForPoints(100);
+  const long many = allocationsForPoints(300);
+  EXPECT_EQ(many - few, 200);  // one text line per point
+}
+#endif

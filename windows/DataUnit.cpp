@@ -1,0 +1,55 @@
+#include "windows/DataUnit.h"
+
+#include <QGuiApplication>
+#include <QVBoxLayout>
+
+#include "windows/WindowLook.h"
+
+TDataForm* DataForm = nullptr;
+
+namespace {
+const QRect kOuterGeometry(377, 146, 182, 170);  // frame included
+}
+
+TDataForm::TDataForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
+  setObjectName(QStringLiteral("DataForm"));
+  setWindowTitle(QStringLiteral("Data array"));
+  ApplyFormLook(*this);
+  DataMemo = new QPlainTextEdit(this);
+  DataMemo->setObjectName(QStringLiteral("DataMemo"));
+  DataMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  DataMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  DataMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(DataMemo);
+  resize(kOuterGeometry.size());
+  move(kOuterGeometry.topLeft());
+  // On top of every window while this program is the active one only.
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, &TDataForm::followApplicationState);
+}
+
+void TDataForm::Clear() { DataMemo->clear(); }
+
+void TDataForm::AppendLine(const QString& text) { DataMemo->appendPlainText(text); }
+
+void TDataForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (placed_) return;
+  placed_ = true;
+  // The stated size includes the frame, known only once the window exists.
+  const QSize frame = frameGeometry().size() - geometry().size();
+  resize(kOuterGeometry.size() - frame);
+  move(kOuterGeometry.topLeft());
+}
+
+void TDataForm::followApplicationState(Qt::ApplicationState state) {
+  const bool onTop = state == Qt::ApplicationActive;
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
+  const bool visible = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);  // hides the window
+  if (visible) show();
+}
