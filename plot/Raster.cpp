@@ -26,6 +26,19 @@ int NearestPaletteIndex(const QImage& image, QRgb colour) {
   return best;
 }
 
+// round(i * span / steps) with halves rounded up, exact for every 32-bit
+// coordinate: the product needs more than 64 bits.
+int64_t MinorOffset(int64_t i, int64_t span, int64_t steps) {
+  if (steps < (int64_t{1} << 30)) return (2 * i * span + steps) / (2 * steps);  // i, span <= steps
+#if defined(__SIZEOF_INT128__)
+  const __int128 numerator = static_cast<__int128>(2 * i) * span + steps;
+  return static_cast<int64_t>(numerator / (2 * static_cast<__int128>(steps)));
+#else
+  const long double numerator = static_cast<long double>(2 * i) * span + steps;
+  return static_cast<int64_t>(numerator / (2.0L * steps));
+#endif
+}
+
 bool IsDirect32(QImage::Format format) {
   return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
          format == QImage::Format_ARGB32_Premultiplied;
@@ -96,8 +109,8 @@ void DrawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
 
   PixelSink sink(image, colour);
   for (int64_t i = first; i < last; ++i) {
-    // Minor offset i * span / steps, rounded half up: the pixel nearest the ideal line.
-    const int64_t minor = minorStart + minorSign * ((2 * i * minorSpan + steps) / (2 * steps));
+    // The pixel nearest the ideal line.
+    const int64_t minor = minorStart + minorSign * MinorOffset(i, minorSpan, steps);
     if (minor < 0 || minor >= minorLimit) continue;
     const int64_t major = majorStart + majorSign * i;
     if (xMajor)

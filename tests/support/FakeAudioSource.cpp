@@ -4,6 +4,7 @@
 
 bool FakeAudioSource::open(const WaveFormat& format, std::string& reason) {
   ++opens;
+  if (open_) openedWhileOpen = true;
   headerFlagsAtOpen.push_back(CaptureHdr.dwFlags);
   if (!openError.empty() || format.nSamplesPerSec != 44100 || format.nChannels != 1 ||
       format.wBitsPerSample != 16) {

@@ -29,6 +29,7 @@ class FakeAudioSource : public AudioSource {
   int closes = 0;
   int cycles = 0;  // capture cycles begun since the source was made
   std::vector<uint32_t> headerFlagsAtOpen;
+  bool openedWhileOpen = false;  // a second measurement inside the first
   bool isOpen() const { return open_; }
 
   int deviceCount() override { return devices; }

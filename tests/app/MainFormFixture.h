@@ -1,0 +1,38 @@
+#pragma once
+// Creates the program's five windows on the offscreen platform, with the test
+// environment in place of the machine, and removes them afterwards.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "app/Application.h"
+#include "app/MainUnit.h"
+#include "measure/Calibration.h"
+#include "measure/Startunit.h"
+#include "settings/Settings.h"
+#include "settings/ToolsUnit.h"
+#include "tests/support/TestEnvironment.h"
+#include "windows/AboutUnit.h"
+#include "windows/DataUnit.h"
+
+class MainFormFixture : public testing::Test {
+ protected:
+  // Creates and shows the windows; "zero" is stored unless `calibrated` is false.
+  void launch(bool calibrated = true) {
+    if (calibrated) env.storeValue("zero", 0);
+    CreateForms();
+    MainForm->show();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    if (MainForm) DestroyForms();
+  }
+  // Runs `action` at the given capture cycle of the running measurement.
+  void atCycle(int cycle, std::function<void()> action) {
+    env.clock.onPause = [this, cycle, action](int) {
+      if (env.audio.cycles == cycle) action();
+    };
+  }
+
+  TestEnvironment env;
+};
