@@ -10,6 +10,8 @@ void CreateForms() {
   MainForm = new TMainForm;
   StartBox = new TStartBox;
   ToolsBox = new TToolsBox(MainForm);
+  QObject::connect(ToolsBox, &TToolsBox::RangeTextChanged, MainForm,
+                   [](const QString& text) { MainForm->StatusBar->SetPanelText(1, text); });
   DataForm = new TDataForm;
   AboutBox = new TAboutBox(MainForm);
 }

@@ -14,6 +14,7 @@
 #include "measure/Monitor.h"
 #include "measure/Scan.h"
 #include "settings/Settings.h"
+#include "settings/ToolsUnit.h"
 #include "windows/AboutUnit.h"
 #include "windows/DataUnit.h"
 #include "windows/MessageBoxes.h"
@@ -101,11 +102,10 @@ void TMainForm::buildToolBar() {
   OpenButton = button("OpenButton", 73, "open", "Open spectrum", nullptr);
   CompButton = button("CompButton", 98, "compare", "Compare spectra", nullptr);
   SaveButton = button("SaveButton", 123, "save", "Save spectrum", nullptr);
-  ToolButton = button("ToolButton", 163, "settings", "Settings", nullptr);
+  ToolButton = button("ToolButton", 163, "settings", "Settings", &TMainForm::ToolButtonClick);
   TableButton = button("TableButton", 188, "table", "Data array", &TMainForm::TableButtonClick);
-  HelpButton = button("HelpButton", 229, "about", "About...", nullptr);
+  HelpButton = button("HelpButton", 229, "about", "About...", &TMainForm::HelpButtonClick);
   StopButton->setEnabled(false);
-  connect(HelpButton, &QToolButton::clicked, this, [] { AboutBox->exec(); });
 }
 
 void TMainForm::buildMenus() {
@@ -135,6 +135,7 @@ void TMainForm::buildMenus() {
   connect(Spectr1Start, &QAction::triggered, this, &TMainForm::StartButtonClick);
   connect(Spectr1Stop, &QAction::triggered, this, &TMainForm::StopButtonClick);
   // "&Input signal" is checkable: the toolkit inverts its check mark.
+  connect(Spectr1Tools, &QAction::triggered, this, &TMainForm::ToolButtonClick);
   connect(Spectr1Exit1, &QAction::triggered, this, &TMainForm::Spectr1Exit1Click);
 
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -143,7 +144,7 @@ void TMainForm::buildMenus() {
   Help1->addSeparator();
   Help1About = entry(Help1, "Help1About", "&About...", "about");
   connect(Help1Contents, &QAction::triggered, this, &TMainForm::Help1ContentsClick);
-  connect(Help1About, &QAction::triggered, this, [] { AboutBox->exec(); });
+  connect(Help1About, &QAction::triggered, this, &TMainForm::HelpButtonClick);
 }
 
 void TMainForm::buildDialogs() {
@@ -301,6 +302,10 @@ void TMainForm::Spectr1Exit1Click() { close(); }
 void TMainForm::Help1ContentsClick() {
   ShowMessage(BoxKind::Information, QStringLiteral("Apply to the author for instructions!"));
 }
+
+void TMainForm::ToolButtonClick() { ToolsBox->exec(); }
+
+void TMainForm::HelpButtonClick() { AboutBox->exec(); }
 
 void TMainForm::TableButtonClick() {
   DataForm->show();

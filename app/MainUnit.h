@@ -82,6 +82,8 @@ class TMainForm : public QMainWindow, public MeasureHost {
   void Spectr1Exit1Click();
   void Help1ContentsClick();
   void TableButtonClick();
+  void ToolButtonClick();
+  void HelpButtonClick();
 
   // MeasureHost
   PlotSurface& Surfaces() override { return Plot; }

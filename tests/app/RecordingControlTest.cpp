@@ -199,3 +199,26 @@ TEST_F(RecordingControl, WindowSystemRepaintRestoresThePlotImage) {
   QApplication::sendEvent(MainForm->windowHandle(), &expose);
   EXPECT_EQ(window.copy(0, 33, 800, 514), before.copy(0, 33, 800, 514));
 }
+
+TEST_F(RecordingControl, DataListWindowPlacementAndStayOnTopWhileActive) {
+  MainForm->TableButton->click();
+  QApplication::processEvents();
+  EXPECT_EQ(DataForm->frameGeometry(), QRect(377, 146, 182, 170));
+  EXPECT_EQ(DataForm->DataMemo->geometry(), DataForm->rect());
+  EXPECT_EQ(DataForm->DataMemo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(DataForm->DataMemo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(DataForm->DataMemo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+  EXPECT_FALSE(DataForm->DataMemo->isReadOnly());
+  EXPECT_FALSE(DataForm->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+  EXPECT_FALSE(DataForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(DataForm->isVisible());
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_TRUE(DataForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(DataForm->isVisible());
+  // Text typed by the user stays until the next scan clears it.
+  DataForm->DataMemo->setPlainText("note");
+  DataForm->close();
+  EXPECT_FALSE(DataForm->isVisible());
+  EXPECT_EQ(DataForm->DataMemo->toPlainText(), "note");
+}
