@@ -10,6 +10,8 @@
 
 #include "capture/CaptureFormat.h"
 #include "capture/WaveIn.h"
+#include "images/BitmapFile.h"
+#include "images/Comparison.h"
 #include "measure/Calibration.h"
 #include "measure/Monitor.h"
 #include "measure/Scan.h"
@@ -17,6 +19,7 @@
 #include "settings/ToolsUnit.h"
 #include "windows/AboutUnit.h"
 #include "windows/DataUnit.h"
+#include "windows/FileDialogs.h"
 #include "windows/MessageBoxes.h"
 #include "windows/WindowLook.h"
 
@@ -99,9 +102,9 @@ void TMainForm::buildToolBar() {
   // Gaps stand for the separators: 8 before Start, 15, 15 and 16 between groups.
   StartButton = button("StartButton", 8, "start", "Start", &TMainForm::StartButtonClick);
   StopButton = button("StopButton", 33, "stop", "Stop", &TMainForm::StopButtonClick);
-  OpenButton = button("OpenButton", 73, "open", "Open spectrum", nullptr);
-  CompButton = button("CompButton", 98, "compare", "Compare spectra", nullptr);
-  SaveButton = button("SaveButton", 123, "save", "Save spectrum", nullptr);
+  OpenButton = button("OpenButton", 73, "open", "Open spectrum", &TMainForm::OpenButtonClick);
+  CompButton = button("CompButton", 98, "compare", "Compare spectra", &TMainForm::CompButtonClick);
+  SaveButton = button("SaveButton", 123, "save", "Save spectrum", &TMainForm::SaveButtonClick);
   ToolButton = button("ToolButton", 163, "settings", "Settings", &TMainForm::ToolButtonClick);
   TableButton = button("TableButton", 188, "table", "Data array", &TMainForm::TableButtonClick);
   HelpButton = button("HelpButton", 229, "about", "About...", &TMainForm::HelpButtonClick);
@@ -135,6 +138,9 @@ void TMainForm::buildMenus() {
   connect(Spectr1Start, &QAction::triggered, this, &TMainForm::StartButtonClick);
   connect(Spectr1Stop, &QAction::triggered, this, &TMainForm::StopButtonClick);
   // "&Input signal" is checkable: the toolkit inverts its check mark.
+  connect(Spectr1Open, &QAction::triggered, this, &TMainForm::OpenButtonClick);
+  connect(Spectr1Sravn, &QAction::triggered, this, &TMainForm::CompButtonClick);
+  connect(Spectr1SaveAs, &QAction::triggered, this, &TMainForm::SaveButtonClick);
   connect(Spectr1Tools, &QAction::triggered, this, &TMainForm::ToolButtonClick);
   connect(Spectr1Exit1, &QAction::triggered, this, &TMainForm::Spectr1Exit1Click);
 
@@ -156,6 +162,7 @@ void TMainForm::buildDialogs() {
   OpenDialog->setFileMode(QFileDialog::ExistingFile);
   OpenDialog->setNameFilters(filters);
   OpenDialog->setSizeGripEnabled(true);
+  OpenPreview = AttachPicturePreview(*OpenDialog);
 
   SaveDialog = new QFileDialog(this);
   SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
@@ -166,6 +173,7 @@ void TMainForm::buildDialogs() {
   SaveDialog->setDefaultSuffix(QStringLiteral("bmp"));
   SaveDialog->setWindowTitle(QStringLiteral(" Save spectrum as..."));
   SaveDialog->setSizeGripEnabled(true);
+  SavePreview = AttachPicturePreview(*SaveDialog);
 }
 
 void TMainForm::FormCreate() {
@@ -249,7 +257,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::SetSavedMarker(const QString& fileName) {
   savedMarker_ = fileName;
-  SaveDialog->selectFile(fileName);
+  SetDialogFileName(*SaveDialog, fileName);
 }
 
 void TMainForm::SetIdleCommands(bool idle) {
@@ -310,6 +318,60 @@ void TMainForm::HelpButtonClick() { AboutBox->exec(); }
 void TMainForm::TableButtonClick() {
   DataForm->show();
   DataForm->raise();
+}
+
+bool TMainForm::ReadSpectrumFile(const QString& title, QString& chosen, QImage& picture) {
+  OpenDialog->setWindowTitle(title);
+  if (!lastOpenFile_.isEmpty()) OpenDialog->selectFile(lastOpenFile_);
+  chosen = RunFileDialog(*OpenDialog);
+  if (chosen.isEmpty()) return false;
+  lastOpenFile_ = chosen;
+  try {
+    picture = ReadBitmapFile(chosen);
+  } catch (const PictureError& error) {
+    ShowDefaultError(QString::fromUtf8(error.what()));
+    return false;
+  }
+  return true;
+}
+
+void TMainForm::SaveButtonClick() {
+  SetDialogFileName(*SaveDialog, savedMarker_);
+  const QString chosen = RunFileDialog(*SaveDialog);
+  if (chosen.isEmpty()) return;
+  try {
+    // Bitmap content, whatever type or extension was chosen.
+    WriteBitmapFile(chosen, Plot.PlotImage());
+  } catch (const PictureError& error) {
+    ShowDefaultError(QString::fromUtf8(error.what()));
+    return;
+  }
+  StatusBar->SetPanelText(1, chosen);
+  SetSavedMarker(chosen);
+}
+
+void TMainForm::OpenButtonClick() {
+  QString chosen;
+  QImage picture;
+  if (!ReadSpectrumFile(QStringLiteral(" Open spectrum..."), chosen, picture)) return;
+  // The file replaces the Plot image's content, size and depth.
+  Plot.PlotImage() = picture;
+  Plot.RepaintFromPlot();
+  StatusBar->SetPanelText(1, chosen);
+  SetSavedMarker(chosen);
+}
+
+void TMainForm::CompButtonClick() {
+  QString chosen;
+  QImage comparison;
+  if (!ReadSpectrumFile(QStringLiteral(" Compare spectrum with..."), chosen, comparison)) return;
+  const QImage mask = ComparisonMask(comparison);
+  // On the window only: the Plot image keeps the spectrum without the overlay.
+  Plot.RepaintFromPlot();
+  DrawComparison(Plot.WindowSurface(), mask);
+  Client->ScheduleShow();
+  // The picture on screen is still the unsaved one: the saved marker stays.
+  StatusBar->SetPanelText(1, chosen);
 }
 
 void TMainForm::SetRecordStatus(const QString& text) { StatusBar->SetPanelText(0, text); }

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/StatusPanels.h"
+#include "images/PicturePreview.h"
 #include "measure/MeasureHost.h"
 #include "plot/PlotSurface.h"
 
@@ -60,6 +61,8 @@ class TMainForm : public QMainWindow, public MeasureHost {
   StatusPanels* StatusBar;
   QFileDialog* OpenDialog;
   QFileDialog* SaveDialog;
+  PicturePreview* OpenPreview;
+  PicturePreview* SavePreview;
 
   // The Plot image and the window surface.
   PlotSurface Plot;
@@ -75,6 +78,10 @@ class TMainForm : public QMainWindow, public MeasureHost {
   // True when creation found no wave input device: the program is ending.
   bool Terminating() const { return terminating_; }
 
+  // The file chosen by Open or Compare or typed into the open dialog; it
+  // starts there the next time.
+  QString LastOpenedFile() const { return lastOpenFile_; }
+
   // Commands.
   void StartButtonClick();
   void StopButtonClick();
@@ -82,6 +89,9 @@ class TMainForm : public QMainWindow, public MeasureHost {
   void Spectr1Exit1Click();
   void Help1ContentsClick();
   void TableButtonClick();
+  void OpenButtonClick();
+  void SaveButtonClick();
+  void CompButtonClick();
   void ToolButtonClick();
   void HelpButtonClick();
 
@@ -109,7 +119,12 @@ class TMainForm : public QMainWindow, public MeasureHost {
   void buildDialogs();
   void SetIdleCommands(bool idle);
 
+  // Shows the open dialog and reads the chosen file; false when cancelled or
+  // after the error has been shown.
+  bool ReadSpectrumFile(const QString& title, QString& chosen, QImage& picture);
+
   QString savedMarker_;
+  QString lastOpenFile_;
   bool terminating_ = false;
   bool shown_ = false;
   bool measuring_ = false;       // a measurement is still running or unwinding

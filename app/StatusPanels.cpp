@@ -6,6 +6,8 @@ constexpr int kFirstPanelWidth = 251;  // x = 0 to 250
 
 StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("StatusBar"));
+  setBackgroundRole(QPalette::Button);
+  setAutoFillBackground(true);
   for (int i = 0; i < 2; ++i) {
     panels_[i] = new QLabel(this);
     panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));

@@ -1,5 +1,7 @@
 #include "measure/Calibration.h"
 
+#include <QCoreApplication>
+
 #include "capture/CaptureFormat.h"
 #include "capture/Clock.h"
 #include "capture/WaveIn.h"
@@ -18,11 +20,17 @@ struct ProgressShown {
   ProgressShown() {
     StartBox->ProgressBar->setValue(0);
     StartBox->show();
+    showOnScreen();
   }
   ~ProgressShown() { StartBox->hide(); }
   void step(int position) {
     StartBox->ProgressBar->setValue(position);
-    // Only this window is repainted; no other message is handled meanwhile.
+    showOnScreen();
+  }
+  // Lets the window system map and paint the progress window; user input
+  // stays queued, so no command can be given during the calibration.
+  static void showOnScreen() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     StartBox->ProgressBar->repaint();
   }
 };

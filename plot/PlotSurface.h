@@ -34,7 +34,9 @@ class PlotSurface {
   void Release();
 
   QImage& PlotImage() { return plot_; }
+  const QImage& PlotImage() const { return plot_; }
   QImage& WindowSurface() { return window_; }
+  const QImage& WindowSurface() const { return window_; }
 
   // Twin primitives: each is applied to both surfaces.
   void MoveTo(int x, int y);

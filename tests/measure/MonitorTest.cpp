@@ -24,19 +24,6 @@ class MonitorTest : public testing::Test {
     RunMonitor(host);
   }
 
-  // The red pixels of a row, as [first, last] x, on both surfaces alike.
-  std::pair<int, int> redRow(int y) {
-    int first = -1, last = -1;
-    for (int x = 0; x < 800; ++x) {
-      EXPECT_EQ(host.plot.PlotImage().pixel(x, y), host.plot.WindowSurface().pixel(x, y)) << x;
-      if (host.plot.PlotImage().pixel(x, y) == kTraceRed) {
-        if (first < 0) first = x;
-        last = x;
-      }
-    }
-    return {first, last};
-  }
-
   int redPixels() {
     int count = 0;
     for (int y = 0; y < 566; ++y)
@@ -52,7 +39,7 @@ class MonitorTest : public testing::Test {
 
 TEST_F(MonitorTest, ConstantInputIsAHorizontalTraceBelowTheBaseline) {
   run(100, 1);
-  EXPECT_EQ(redRow(350), std::make_pair(29, 778));
+  EXPECT_EQ(host.RedRun(350), std::make_pair(29, 778));
   EXPECT_EQ(redPixels(), 750);
   EXPECT_EQ(host.status, " Input signal record");
 }
@@ -61,9 +48,9 @@ TEST_F(MonitorTest, ZeroLevelAndAttenuationRoundHalfToEvenBothTimes) {
   zero = 10;
   weak = 4;
   run(10, 1);  // 250 - round(2.5) + round(2.5) = 250
-  EXPECT_EQ(redRow(250), std::make_pair(29, 778));
+  EXPECT_EQ(host.RedRun(250), std::make_pair(29, 778));
   run(14, 1);  // 250 - 2 + round(3.5) = 252
-  EXPECT_EQ(redRow(252), std::make_pair(29, 778));
+  EXPECT_EQ(host.RedRun(252), std::make_pair(29, 778));
   EXPECT_EQ(redPixels(), 750);  // every frame starts from a clean plot
   // The samples were scaled in place.
   EXPECT_EQ(SignalBuffer[0], 4);
@@ -89,7 +76,7 @@ TEST_F(MonitorTest, StopEndsTheLoopAfterTheFrameInProgressAndClosesTheDevice) {
   EXPECT_EQ(env.audio.opens, 1);
   EXPECT_EQ(env.audio.closes, 1);
   EXPECT_FALSE(host.ended);  // Stop itself restores the Idle state
-  EXPECT_EQ(redRow(250), std::make_pair(29, 778));
+  EXPECT_EQ(host.RedRun(250), std::make_pair(29, 778));
 }
 
 TEST_F(MonitorTest, LostInputEndsTheRecordingWithAnErrorInsteadOfStaleFrames) {

@@ -3,6 +3,7 @@
 // text, the data list lines, and a script of what happens at each message pass.
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 #include "measure/MeasureHost.h"
 #include "plot/PlotSurface.h"
@@ -33,5 +34,19 @@ class RecordingHost : public MeasureHost {
     ended = true;
   }
   void ClearDataList() override { lines.clear(); }
+
+  // Red pixels of row y as [first, last] x; both surfaces must agree there.
+  std::pair<int, int> RedRun(int y) const {
+    int first = -1, last = -1;
+    for (int x = 0; x < plot.PlotImage().width(); ++x) {
+      const QRgb pixel = plot.PlotImage().pixel(x, y);
+      if (pixel != plot.WindowSurface().pixel(x, y)) return {-2, x};
+      if (pixel == kTraceRed) {
+        if (first < 0) first = x;
+        last = x;
+      }
+    }
+    return {first, last};
+  }
   void AppendDataLine(const QString& text) override { lines << text; }
 };

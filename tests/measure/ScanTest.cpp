@@ -25,19 +25,6 @@ class ScanTest : public testing::Test {
         host.stopped = true;
     };
   }
-  // Red pixels of a row as [first, last] x; both surfaces must agree.
-  std::pair<int, int> redRow(int y) {
-    int first = -1, last = -1;
-    for (int x = 0; x < 800; ++x) {
-      EXPECT_EQ(host.plot.PlotImage().pixel(x, y), host.plot.WindowSurface().pixel(x, y)) << x;
-      if (host.plot.PlotImage().pixel(x, y) == kTraceRed) {
-        if (first < 0) first = x;
-        last = x;
-      }
-    }
-    return {first, last};
-  }
-
   TestEnvironment env;
   RecordingHost host;
 };
@@ -67,7 +54,7 @@ TEST_F(ScanTest, ConstantInputGives750EqualPointsAndAFlatCurve) {
   RunScan(host);
   ASSERT_EQ(host.lines.size(), 750);
   for (const QString& line : host.lines) ASSERT_EQ(line, "7");
-  EXPECT_EQ(redRow(478), std::make_pair(30, 778));
+  EXPECT_EQ(host.RedRun(478), std::make_pair(30, 778));
   EXPECT_EQ(Spectrum[0], 7);
   EXPECT_EQ(Spectrum[749], 7);
   EXPECT_TRUE(host.ended);
@@ -96,7 +83,7 @@ TEST_F(ScanTest, StopDuringTheFifthPointKeepsFivePoints) {
   stopDuringPoint(4);
   RunScan(host);
   EXPECT_EQ(host.lines.size(), 5);
-  EXPECT_EQ(redRow(445), std::make_pair(30, 33));
+  EXPECT_EQ(host.RedRun(445), std::make_pair(30, 33));
   EXPECT_EQ(Spectrum[4], 40);
   EXPECT_EQ(Spectrum[5], 0);
   EXPECT_TRUE(host.ended);
@@ -131,7 +118,7 @@ TEST_F(ScanTest, LostInputEndsTheScanAndKeepsThePointsMeasuredBefore) {
   EXPECT_EQ(Spectrum[10], 12);
   EXPECT_EQ(Spectrum[11], 0);
   EXPECT_EQ(env.audio.cycles, 10 * kCapturesPerPoint + 5 + 2000 / 70 + 1);
-  EXPECT_EQ(redRow(473), std::make_pair(30, 39));
+  EXPECT_EQ(host.RedRun(473), std::make_pair(30, 39));
   EXPECT_TRUE(host.ended);
   EXPECT_EQ(host.status, " Stop");
   EXPECT_FALSE(env.audio.isOpen());

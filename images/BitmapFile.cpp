@@ -1,0 +1,519 @@
+#include "images/BitmapFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#ifdef _WIN32
+#include <QSaveFile>
+#else
+#include <QRandomGenerator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char* const kReadError = "Stream read error";
+const char* const kWriteError = "Stream write error";
+const char* const kNotValid = "Bitmap image is not valid";
+const char* const kTooLarge = "Bitmap image is too large";
+
+constexpr int64_t kMaxBytes = int64_t{256} * 1024 * 1024;  // file, pixel data and picture
+constexpr int64_t kMaxSide = 30000;
+constexpr int64_t kFileHeaderSize = 14;
+constexpr int64_t kInfoHeaderSize = 40;
+
+enum Compression : uint32_t { kRgb = 0, kBitFields = 3, kAlphaBitFields = 6 };
+
+[[noreturn]] void Fail(const char* text) { throw PictureError(text); }
+
+QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+[[noreturn]] void FailOpen(const QString& path, const QString& reason) {
+  throw PictureError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason).toStdString());
+}
+
+[[noreturn]] void FailCreate(const QString& path, const QString& reason) {
+  throw PictureError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason).toStdString());
+}
+
+// Bytes of a file with little-endian fields; a field past the end is a read
+// error, so nothing outside the buffer is ever touched.
+class FileBytes {
+ public:
+  explicit FileBytes(const QByteArray& bytes)
+      : data_(reinterpret_cast<const uint8_t*>(bytes.constData())), size_(bytes.size()) {}
+
+  int64_t size() const { return size_; }
+  void need(int64_t offset, int64_t count) const {
+    if (offset < 0 || count < 0 || offset > size_ || count > size_ - offset) Fail(kReadError);
+  }
+  const uint8_t* at(int64_t offset, int64_t count) const {
+    need(offset, count);
+    return data_ + offset;
+  }
+  uint16_t u16(int64_t offset) const {
+    const uint8_t* p = at(offset, 2);
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+  }
+  uint32_t u32(int64_t offset) const {
+    const uint8_t* p = at(offset, 4);
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+  }
+  int32_t i32(int64_t offset) const {
+    const uint32_t value = u32(offset);
+    return value <= 0x7FFFFFFFu ? static_cast<int32_t>(value)
+                                : static_cast<int32_t>(value - 0x80000000u) + INT32_MIN;
+  }
+
+ private:
+  const uint8_t* data_;
+  int64_t size_;
+};
+
+// One colour channel of a bit-field pixel: the bits under the mask, shifted
+// down, scaled so that the full mask gives the top value.
+class Channel {
+ public:
+  explicit Channel(uint32_t mask) : mask_(mask) {
+    if (mask_ == 0) return;
+    while (!(mask_ >> shift_ & 1u)) ++shift_;
+    max_ = mask_ >> shift_;
+  }
+  uint32_t scaled(uint32_t pixel, uint32_t top) const {
+    if (max_ == 0) return 0;
+    const uint64_t value = (pixel & mask_) >> shift_;
+    return static_cast<uint32_t>((value * top + max_ / 2) / max_);
+  }
+
+ private:
+  uint32_t mask_;
+  int shift_ = 0;
+  uint64_t max_ = 0;
+};
+
+int64_t RowStride(int64_t width, int bits) { return (width * bits + 31) / 32 * 4; }
+
+uint32_t PixelAt(const uint8_t* row, int64_t x, int bits) {
+  switch (bits) {
+    case 1: return row[x >> 3] >> (7 - (x & 7)) & 1u;
+    case 4: return x & 1 ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
+    case 8: return row[x];
+    case 16: return uint32_t{row[2 * x]} | uint32_t{row[2 * x + 1]} << 8;
+    case 24: {
+      const uint8_t* p = row + 3 * x;
+      return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16;
+    }
+    default: {
+      const uint8_t* p = row + 4 * x;
+      return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+    }
+  }
+}
+
+bool FitsFourBits(const QImage& image) {
+  if (image.format() != QImage::Format_Indexed8 || image.text(kBitsPerPixelKey) != QLatin1String("4") ||
+      image.colorCount() > 16)
+    return false;
+  for (int y = 0; y < image.height(); ++y) {
+    const uchar* line = image.constScanLine(y);
+    for (int x = 0; x < image.width(); ++x)
+      if (line[x] > 15) return false;  // would not fit: keep 8 bits rather than lose pixels
+  }
+  return true;
+}
+
+void Put16(uchar* at, uint32_t value) {
+  at[0] = static_cast<uchar>(value & 0xFF);
+  at[1] = static_cast<uchar>(value >> 8 & 0xFF);
+}
+
+void Put32(uchar* at, uint32_t value) {
+  Put16(at, value & 0xFFFF);
+  Put16(at + 2, value >> 16);
+}
+
+}  // namespace
+
+QImage DecodeBitmap(const QByteArray& bytes) {
+  const FileBytes in(bytes);
+  if (in.size() < kFileHeaderSize) Fail(kReadError);
+  if (bytes[0] != 'B' || bytes[1] != 'M') Fail(kNotValid);
+  const uint32_t dataOffset = in.u32(10);
+
+  // Info header: the OS/2 core header (12 bytes) or a Windows one (40 and up).
+  const uint32_t headerSize = in.u32(kFileHeaderSize);
+  if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 &&
+      headerSize != 108 && headerSize != 124)
+    Fail(kNotValid);
+  in.need(kFileHeaderSize, headerSize);
+  const int64_t h = kFileHeaderSize;
+  const bool core = headerSize == 12;
+  int64_t width, height;
+  int planes, bits;
+  uint32_t compression = kRgb, coloursUsed = 0;
+  if (core) {
+    width = in.u16(h + 4);
+    height = in.u16(h + 6);
+    planes = in.u16(h + 8);
+    bits = in.u16(h + 10);
+  } else {
+    width = in.i32(h + 4);
+    height = in.i32(h + 8);
+    planes = in.u16(h + 12);
+    bits = in.u16(h + 14);
+    compression = in.u32(h + 16);
+    coloursUsed = in.u32(h + 32);
+  }
+  if (planes != 1 || width <= 0 || height == 0) Fail(kNotValid);
+  const bool topDown = height < 0;  // a negative height stores the top row first
+  if (topDown) height = -height;
+  if (width > kMaxSide || height > kMaxSide) Fail(kTooLarge);
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail(kNotValid);
+  const bool bitFields = compression == kBitFields || compression == kAlphaBitFields;
+  if (compression != kRgb && !(bitFields && (bits == 16 || bits == 32))) Fail(kNotValid);
+
+  // Channel masks: fixed for plain data, inside the larger headers, or right
+  // after the 40-byte one.
+  int64_t tableOffset = h + headerSize;
+  uint32_t masks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
+  if (bits == 16) {
+    masks[0] = 0x7C00;
+    masks[1] = 0x03E0;
+    masks[2] = 0x001F;
+  }
+  if (bitFields) {
+    int64_t maskOffset = h + kInfoHeaderSize;
+    if (headerSize == kInfoHeaderSize) {
+      in.need(maskOffset, compression == kAlphaBitFields ? 16 : 12);
+      tableOffset += compression == kAlphaBitFields ? 16 : 12;
+    }
+    for (uint32_t& mask : masks) {
+      mask = in.u32(maskOffset);
+      if (bits == 16) mask &= 0xFFFF;  // bits beyond the pixel never occur
+      maskOffset += 4;
+    }
+  }
+
+  // Colour table: every entry the depth allows unless fewer are declared.
+  const int64_t possibleColours = int64_t{1} << bits;
+  if (coloursUsed > possibleColours) Fail(kNotValid);
+  int64_t colours = 0;
+  if (bits <= 8) colours = coloursUsed != 0 ? coloursUsed : possibleColours;
+  const int64_t entrySize = core ? 3 : 4;
+
+  // Sizes, in 64 bits, before anything is allocated.
+  const int64_t stride = RowStride(width, bits);
+  if (stride * height > kMaxBytes) Fail(kTooLarge);
+  QImage::Format format = QImage::Format_RGB32;
+  if (bits == 1) format = QImage::Format_Mono;
+  if (bits == 4 || bits == 8) format = QImage::Format_Indexed8;
+  if (bits == 16)
+    format = bitFields && masks[0] == 0xF800 && masks[1] == 0x07E0 && masks[2] == 0x001F
+                 ? QImage::Format_RGB16
+                 : QImage::Format_RGB555;
+  if (bits == 24) format = QImage::Format_RGB888;
+  const int pictureBits = bits == 4 ? 8 : bits;  // 4-bit indexes take a byte each in memory
+  if (RowStride(width, pictureBits) * height > kMaxBytes) Fail(kTooLarge);
+
+  const uint8_t* table = in.at(tableOffset, colours * entrySize);
+  if (dataOffset < tableOffset + colours * entrySize) Fail(kNotValid);
+  const uint8_t* pixels = in.at(dataOffset, stride * height);
+
+  QImage image(static_cast<int>(width), static_cast<int>(height), format);
+  if (image.isNull()) Fail(kTooLarge);
+  const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
+  uint32_t highestIndex = 0;
+  for (int64_t y = 0; y < height; ++y) {
+    const uint8_t* row = pixels + (topDown ? y : height - 1 - y) * stride;
+    uchar* line = image.scanLine(static_cast<int>(y));
+    switch (format) {
+      case QImage::Format_Mono:
+        std::memset(line, 0, static_cast<size_t>(image.bytesPerLine()));
+        for (int64_t x = 0; x < width; ++x) {
+          if (PixelAt(row, x, 1) == 0) continue;
+          line[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+          highestIndex = 1;
+        }
+        break;
+      case QImage::Format_Indexed8:
+        for (int64_t x = 0; x < width; ++x) {
+          const uint32_t index = PixelAt(row, x, bits);
+          line[x] = static_cast<uchar>(index);
+          if (index > highestIndex) highestIndex = index;
+        }
+        break;
+      case QImage::Format_RGB16:
+        for (int64_t x = 0; x < width; ++x)
+          reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(PixelAt(row, x, 16));
+        break;
+      case QImage::Format_RGB555:
+        for (int64_t x = 0; x < width; ++x) {
+          const uint32_t pixel = PixelAt(row, x, 16);
+          reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(
+              red.scaled(pixel, 31) << 10 | green.scaled(pixel, 31) << 5 | blue.scaled(pixel, 31));
+        }
+        break;
+      case QImage::Format_RGB888:
+        for (int64_t x = 0; x < width; ++x) {
+          line[3 * x] = row[3 * x + 2];
+          line[3 * x + 1] = row[3 * x + 1];
+          line[3 * x + 2] = row[3 * x];
+        }
+        break;
+      default:
+        for (int64_t x = 0; x < width; ++x) {
+          const uint32_t pixel = PixelAt(row, x, 32);
+          reinterpret_cast<QRgb*>(line)[x] =
+              qRgb(red.scaled(pixel, 255), green.scaled(pixel, 255), blue.scaled(pixel, 255));
+        }
+        break;
+    }
+  }
+
+  if (bits <= 8) {
+    QList<QRgb> colourTable;
+    for (int64_t i = 0; i < colours; ++i) {
+      const uint8_t* entry = table + i * entrySize;
+      colourTable.append(qRgb(entry[2], entry[1], entry[0]));
+    }
+    // Indexes past a short table show black.
+    while (colourTable.size() <= static_cast<qsizetype>(highestIndex)) colourTable.append(qRgb(0, 0, 0));
+    image.setColorTable(colourTable);
+  }
+  image.setText(kBitsPerPixelKey, QString::number(bits));
+  return image;
+}
+
+int BitmapFileDepth(const QImage& image) {
+  if (image.isNull()) return 0;
+  switch (image.format()) {
+    case QImage::Format_RGB888: return 24;
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB16: return 16;
+    case QImage::Format_Indexed8: return FitsFourBits(image) ? 4 : 8;
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB: return 1;
+    default: return 32;  // RGB32 and ARGB32 as they are, anything else converted
+  }
+}
+
+QByteArray EncodeBitmap(const QImage& source) {
+  if (source.isNull()) Fail(kNotValid);
+  const int bits = BitmapFileDepth(source);
+  QImage image = source;
+  if (bits == 32 && image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
+    image = source.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull()) Fail(kTooLarge);
+  }
+  const bool bitFields = image.format() == QImage::Format_RGB16;
+  const int64_t width = image.width(), height = image.height();
+  const int64_t colours = bits <= 8 ? int64_t{1} << bits : 0;
+  const int64_t dataOffset = kFileHeaderSize + kInfoHeaderSize + (bitFields ? 12 : 0) + colours * 4;
+  const int64_t stride = RowStride(width, bits);
+  const int64_t fileSize = dataOffset + stride * height;
+  if (fileSize > std::numeric_limits<uint32_t>::max()) Fail(kTooLarge);
+
+  QByteArray out(static_cast<qsizetype>(fileSize), '\0');
+  uchar* file = reinterpret_cast<uchar*>(out.data());
+  file[0] = 'B';
+  file[1] = 'M';
+  Put32(file + 2, static_cast<uint32_t>(fileSize));
+  Put32(file + 10, static_cast<uint32_t>(dataOffset));
+  uchar* header = file + kFileHeaderSize;
+  Put32(header, kInfoHeaderSize);
+  Put32(header + 4, static_cast<uint32_t>(width));
+  Put32(header + 8, static_cast<uint32_t>(height));  // positive: bottom row first
+  Put16(header + 12, 1);
+  Put16(header + 14, static_cast<uint32_t>(bits));
+  Put32(header + 16, bitFields ? kBitFields : kRgb);
+  Put32(header + 20, static_cast<uint32_t>(stride * height));
+  if (bitFields) {
+    Put32(header + 40, 0xF800);
+    Put32(header + 44, 0x07E0);
+    Put32(header + 48, 0x001F);
+  }
+  const QList<QRgb> colourTable = image.colorTable();
+  for (int64_t i = 0; i < colours && i < colourTable.size(); ++i) {
+    const QRgb colour = colourTable[static_cast<qsizetype>(i)];
+    uchar* entry = header + kInfoHeaderSize + i * 4;
+    entry[0] = static_cast<uchar>(qBlue(colour));
+    entry[1] = static_cast<uchar>(qGreen(colour));
+    entry[2] = static_cast<uchar>(qRed(colour));
+  }  // the rest stays black
+
+  uchar* data = file + dataOffset;
+  for (int64_t y = 0; y < height; ++y) {
+    uchar* row = data + (height - 1 - y) * stride;
+    const uchar* line = image.constScanLine(static_cast<int>(y));
+    for (int64_t x = 0; x < width; ++x) {
+      switch (bits) {
+        case 1:
+          if (image.pixelIndex(static_cast<int>(x), static_cast<int>(y)) != 0)
+            row[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+          break;
+        case 4: row[x >> 1] |= static_cast<uchar>(x & 1 ? line[x] : line[x] << 4); break;
+        case 8: row[x] = line[x]; break;
+        case 16: {
+          quint16 pixel;
+          std::memcpy(&pixel, line + 2 * x, 2);
+          if (!bitFields) pixel &= 0x7FFF;
+          row[2 * x] = static_cast<uchar>(pixel & 0xFF);
+          row[2 * x + 1] = static_cast<uchar>(pixel >> 8);
+          break;
+        }
+        case 24:
+          row[3 * x] = line[3 * x + 2];
+          row[3 * x + 1] = line[3 * x + 1];
+          row[3 * x + 2] = line[3 * x];
+          break;
+        default: {
+          const QRgb pixel = reinterpret_cast<const QRgb*>(line)[x];
+          row[4 * x] = static_cast<uchar>(qBlue(pixel));
+          row[4 * x + 1] = static_cast<uchar>(qGreen(pixel));
+          row[4 * x + 2] = static_cast<uchar>(qRed(pixel));  // the fourth byte stays 0
+          break;
+        }
+      }
+    }
+  }
+  return out;
+}
+
+#ifdef _WIN32
+
+QImage ReadBitmapFile(const QString& path) {
+  const QString shown = QFileInfo(path).absoluteFilePath();
+  if (QFileInfo(path).isDir()) FailOpen(shown, SystemText(EISDIR));
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) FailOpen(shown, file.errorString());
+  if (file.size() > kMaxBytes) Fail(kTooLarge);
+  const QByteArray bytes = file.read(kMaxBytes + 1);
+  if (file.error() != QFileDevice::NoError) Fail(kReadError);
+  if (bytes.size() > kMaxBytes) Fail(kTooLarge);
+  return DecodeBitmap(bytes);
+}
+
+void WriteBitmapFile(const QString& path, const QImage& image) {
+  const QString shown = QFileInfo(path).absoluteFilePath();
+  if (QFileInfo(path).isDir()) FailCreate(shown, SystemText(EISDIR));
+  const QByteArray bytes = EncodeBitmap(image);
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) FailCreate(shown, file.errorString());
+  if (file.write(bytes) != bytes.size()) Fail(kWriteError);  // dropped unless committed
+  if (!file.commit()) {
+    if (file.error() == QFileDevice::WriteError) Fail(kWriteError);
+    FailCreate(shown, file.errorString());
+  }
+}
+
+#else
+
+namespace {
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now; false when the system reports an error.
+  bool close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, const QByteArray& bytes) {
+  const char* p = bytes.constData();
+  qsizetype left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd, p, static_cast<size_t>(left));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    p += written;
+    left -= written;
+  }
+  return true;
+}
+
+}  // namespace
+
+QImage ReadBitmapFile(const QString& path) {
+  const QString shown = QFileInfo(path).absoluteFilePath();
+  FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) FailOpen(shown, SystemText(errno));
+  struct stat status;
+  if (::fstat(file.get(), &status) != 0) Fail(kReadError);
+  if (S_ISDIR(status.st_mode)) FailOpen(shown, SystemText(EISDIR));
+  if (status.st_size > kMaxBytes) Fail(kTooLarge);
+
+  QByteArray bytes;
+  char chunk[65536];
+  for (;;) {
+    const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) Fail(kReadError);
+    if (count == 0) break;
+    if (bytes.size() + count > kMaxBytes) Fail(kTooLarge);  // grew since fstat, or not a plain file
+    bytes.append(chunk, count);
+  }
+  file.close();
+  return DecodeBitmap(bytes);
+}
+
+void WriteBitmapFile(const QString& path, const QImage& image) {
+  const QFileInfo info(path);
+  const QString shown = info.absoluteFilePath();
+  const QByteArray target = QFile::encodeName(shown);
+  struct stat existing;
+  const bool exists = ::stat(target.constData(), &existing) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) FailCreate(shown, SystemText(EISDIR));
+  const QByteArray bytes = EncodeBitmap(image);
+
+  const QDir folder = info.absoluteDir();
+  QByteArray temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    const QString name = QStringLiteral(".%1.%2.tmp")
+                             .arg(info.fileName())
+                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    temporary = QFile::encodeName(folder.filePath(name));
+    fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) FailCreate(shown, SystemText(errno));
+  FileDescriptor file(fd);
+  if (exists) ::fchmod(fd, existing.st_mode & 07777);  // the replacement keeps the old permissions
+
+  bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  written = file.close() && written;
+  if (!written) {
+    ::unlink(temporary.constData());
+    Fail(kWriteError);
+  }
+  if (::rename(temporary.constData(), target.constData()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.constData());
+    FailCreate(shown, SystemText(error));
+  }
+  // Make the new name itself durable; the picture is saved either way.
+  FileDescriptor directory(::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (directory.get() >= 0) ::fsync(directory.get());
+}
+
+#endif

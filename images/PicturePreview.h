@@ -1,0 +1,21 @@
+#pragma once
+// The preview beside the open and save dialogs: the selected picture scaled
+// to fit, with its size, or "(None)" when the file shows no picture.
+#include <QFileDialog>
+#include <QLabel>
+#include <QWidget>
+
+class PicturePreview : public QWidget {
+  Q_OBJECT
+ public:
+  explicit PicturePreview(QWidget* parent = nullptr);
+
+  QLabel* Caption;  // "Picture:"
+  QLabel* Picture;
+  QLabel* SizeText;  // " (%dx%d)" or "(None)"
+
+  void ShowFile(const QString& path);
+};
+
+// Adds a preview to a (non-native) file dialog, following its current file.
+PicturePreview* AttachPicturePreview(QFileDialog& dialog);
