@@ -192,3 +192,17 @@ TEST_F(MainFormLayout, WronglyTypedSettingIsReportedAndStartUpGoesOn) {
   EXPECT_EQ(MainForm->Plot.PlotImage().size(), QSize(800, 566));
   EXPECT_EQ(CaptureFormat.nSamplesPerSec, 44100u);
 }
+
+TEST_F(MainFormLayout, DrawingNeverCoversTheToolBarOrTheStatusBar) {
+  launch();
+  MainForm->Plot.WindowSurface().fill(Qt::red);
+  MainForm->Client->ScheduleShow();
+  const QImage shown = MainForm->Client->grab().toImage();
+  ASSERT_EQ(shown.size(), QSize(800, 566));
+  EXPECT_EQ(shown.pixel(400, 300), qRgb(255, 0, 0));
+  for (QPoint barPixel : {QPoint(500, 10), QPoint(500, 32), QPoint(600, 556), QPoint(100, 560)})
+    EXPECT_NE(shown.pixel(barPixel), qRgb(255, 0, 0)) << barPixel.x() << "," << barPixel.y();
+  // The lowered frame of the drawing area is painted over the picture.
+  EXPECT_NE(shown.pixel(0, 300), qRgb(255, 0, 0));
+  EXPECT_NE(shown.pixel(799, 300), qRgb(255, 0, 0));
+}
