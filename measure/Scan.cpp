@@ -45,7 +45,8 @@ bool MeasurePoint(int k) {
 void RunScan(MeasureHost& host) {
   PlotSurface& plot = host.Surfaces();
   host.SetRecordStatus(QStringLiteral(" Spectrum record"));
-  host.ClearDataList();
+  // The data list still holds the last scan's numbers: it is cleared only
+  // once the device is open, so a scan that cannot start loses nothing.
   WaveInArm(PointBuffer, sizeof PointBuffer);
   std::fill(std::begin(Spectrum), std::end(Spectrum), 0);
   if (!WaveInOpen()) {

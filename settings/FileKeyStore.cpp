@@ -191,6 +191,12 @@ void FileKeyStore::close() {
 
 bool FileKeyStore::valueExists(const std::string& name) { return find(name) != nullptr; }
 
+std::vector<std::string> FileKeyStore::valueNames() const {
+  std::vector<std::string> names;
+  for (const Value& v : values_) names.push_back(v.name);
+  return names;
+}
+
 int32_t FileKeyStore::readInteger(const std::string& name) {
   const Value* value = find(name);
   if (value == nullptr) throw StoreError("Failed to get data for '" + name + "'");

@@ -45,6 +45,9 @@ class FileKeyStore : public KeyStore {
 
   const std::string& path() const { return path_; }
 
+  // Names of the values in the open key, in file order, as first spelt.
+  std::vector<std::string> valueNames() const;
+
  private:
   enum class Type { Dword, Text, Binary };
   struct Value {

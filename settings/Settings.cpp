@@ -20,11 +20,23 @@ const Setting kSettings[] = {
     {"start", &start, kDefaultStart},
     {"finish", &finish, kDefaultFinish},
 };
+constexpr int kCount = sizeof kSettings / sizeof kSettings[0];
+
+// A value the last load did not read (it failed, or a failure stopped the
+// load before it) still holds what the key holds, so saving it unchanged
+// would replace the stored value with a default it was never loaded into.
+struct Unread {
+  bool unread = false;
+  int32_t value = 0;  // the variable as the load left it
+};
+Unread unread[kCount];
 }  // namespace
 
 void LoadSettings(KeyStore& store) {
+  for (int i = 0; i < kCount; ++i) unread[i] = {true, *kSettings[i].variable};
   OpenedKey key(store);
-  for (const Setting& s : kSettings) {
+  for (int i = 0; i < kCount; ++i) {
+    const Setting& s = kSettings[i];
     int32_t value = s.defaultValue;
     if (key->valueExists(s.name)) {
       value = key->readInteger(s.name);
@@ -34,12 +46,15 @@ void LoadSettings(KeyStore& store) {
     // Sanitised at once, so that an error further on cannot leave it at 0.
     if (s.variable == &weak) value = SaneAttenuation(value);
     *s.variable = value;
+    unread[i].unread = false;
   }
 }
 
 void SaveSettings(KeyStore& store) {
   OpenedKey key(store);
-  for (const Setting& s : kSettings) {
+  for (int i = 0; i < kCount; ++i) {
+    const Setting& s = kSettings[i];
+    if (unread[i].unread && *s.variable == unread[i].value) continue;  // unchanged since the load failed
     // A value deleted meanwhile stays deleted.
     if (key->valueExists(s.name)) key->writeInteger(s.name, *s.variable);
   }

@@ -17,7 +17,8 @@ constexpr int32_t kDefaultFinish = 5000;
 // absolute value. Throws StoreError (the key is closed first).
 void LoadSettings(KeyStore& store);
 
-// Writes the three values back, each only if it still exists in the key.
+// Writes the three values back, each only if it still exists in the key. A
+// value the last load could not read is written only once it has changed.
 void SaveSettings(KeyStore& store);
 
 // The attenuation rule shared by loading and the settings dialog:

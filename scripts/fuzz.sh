@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (fuzz/) with clang into $BUILD_DIR (default
+# build-fuzz) and runs each for the given number of seconds (default 30),
+# starting from the seed corpus in fuzz/corpus/<target>/. New inputs go to the
+# build folder, so the seeds in the repository stay as they are. A finding is
+# kept as $BUILD_DIR/fuzz-artifacts/<target>-crash-... and fails the script.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+BUILD_DIR=${BUILD_DIR:-build-fuzz}
+targets=(bitmap settings_file integer_text)
+
+bash scripts/install-deps.sh
+missing=()
+for p in clang libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DLMX_FUZZ=ON -DLMX_TESTS=OFF -DLMX_BENCH=OFF >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
+
+mkdir -p "$BUILD_DIR/fuzz-artifacts"
+failed=0
+for target in "${targets[@]}"; do
+  work="$BUILD_DIR/fuzz-corpus/$target"
+  log="$BUILD_DIR/fuzz-$target.log"
+  mkdir -p "$work"
+  options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1
+           -artifact_prefix="$BUILD_DIR/fuzz-artifacts/$target-")
+  [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
+  status=0
+  "$BUILD_DIR/fuzz/fuzz_$target" "${options[@]}" "$work" "fuzz/corpus/$target" >"$log" 2>&1 || status=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  echo "fuzz_$target: ${runs:-?} executions in $seconds s, corpus $(ls "$work" | wc -l) files"
+  if [ "$status" -ne 0 ]; then
+    echo "fuzz_$target FAILED (exit $status); the end of $log:"
+    tail -n 40 "$log"
+    failed=1
+  fi
+done
+exit "$failed"
