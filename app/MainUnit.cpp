@@ -8,6 +8,9 @@
 #include <QWindow>
 #include <qdrawutil.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "capture/CaptureFormat.h"
 #include "capture/WaveIn.h"
 #include "images/BitmapFile.h"
@@ -51,12 +54,50 @@ void ClientArea::ScheduleShow() {
   update();
 }
 
-void ClientArea::paintEvent(QPaintEvent*) {
+void ClientArea::ScheduleShow(const QRect& area) {
+  if (showPending_ || area.isEmpty()) return;
+  // The tool bar and the status bar cover the rest of the window surface.
+  // Plain integer bounds: this runs for every segment of a trace.
+  const int left = std::max(area.left(), kDrawingArea.left());
+  const int right = std::min(area.right(), kDrawingArea.right());
+  const int top = std::max(area.top(), kDrawingArea.top());
+  const int bottom = std::min(area.bottom(), kDrawingArea.bottom());
+  if (left > right || top > bottom) return;
+  if (!holding_) {
+    update(QRect(QPoint(left, top), QPoint(right, bottom)));
+  } else if (held_.isEmpty()) {
+    held_ = QRect(QPoint(left, top), QPoint(right, bottom));
+  } else {
+    held_ = QRect(QPoint(std::min(left, held_.left()), std::min(top, held_.top())),
+                  QPoint(std::max(right, held_.right()), std::max(bottom, held_.bottom())));
+  }
+}
+
+void ClientArea::HoldShows(bool hold) {
+  holding_ = hold;
+  if (!hold) ShowHeld();
+}
+
+void ClientArea::ShowHeld() {
+  if (held_.isEmpty()) return;
+  if (!showPending_) update(held_);
+  held_ = QRect();
+}
+
+void ClientArea::paintEvent(QPaintEvent* event) {
   showPending_ = false;
   QPainter painter(this);
-  painter.drawImage(QRect(0, 0, kClientWidth, kClientHeight), surfaces_.WindowSurface());
-  // The lowered frame of the drawing area is painted after the picture.
-  qDrawShadePanel(&painter, kDrawingArea, palette(), true, 1);
+  const QImage& surface = std::as_const(surfaces_).WindowSurface();
+  if (surface.size() == size()) {
+    // Only the parts asked for: a frame or a point changes a small share.
+    for (const QRect& part : event->region()) painter.drawImage(part, surface, part);
+  } else {
+    painter.drawImage(QRect(0, 0, kClientWidth, kClientHeight), surface);
+  }
+  // The lowered frame of the drawing area is painted after the picture; a
+  // repaint that stays inside the frame leaves it as it is.
+  if (!kDrawingArea.adjusted(1, 1, -1, -1).contains(event->rect()))
+    qDrawShadePanel(&painter, kDrawingArea, palette(), true, 1);
 }
 
 TMainForm::TMainForm(QWidget* parent)
@@ -77,7 +118,7 @@ TMainForm::TMainForm(QWidget* parent)
   buildDialogs();
   layout()->setSizeConstraint(QLayout::SetFixedSize);  // single fixed border: no resizing
 
-  Plot.SetWindowChanged([this] { Client->ScheduleShow(); });
+  Plot.SetWindowChanged([this] { Client->ScheduleShow(Plot.LastWindowChange()); });
   FormCreate();
 }
 
@@ -279,10 +320,12 @@ void TMainForm::StartButtonClick() {
     Stopped = false;
     SetIdleCommands(false);
     SetSavedMarker(QString());
+    Client->HoldShows(true);
     if (Spectr1Input->isChecked())
       RunMonitor(*this);
     else
       RunScan(*this);
+    Client->HoldShows(false);
     measuring_ = false;
   } while (startRequested_ && !closed_);
 }
@@ -294,6 +337,7 @@ void TMainForm::StopButtonClick() {
 }
 
 void TMainForm::EndRecording() {
+  Client->ShowHeld();
   SetRecordStatus(QStringLiteral(" Stop"));
   Stopped = true;
   SetIdleCommands(true);
@@ -377,6 +421,7 @@ void TMainForm::CompButtonClick() {
 void TMainForm::SetRecordStatus(const QString& text) { StatusBar->SetPanelText(0, text); }
 
 bool TMainForm::ProcessMessagesAndCheckStopped() {
+  Client->ShowHeld();
   QCoreApplication::processEvents();
   return Stopped;
 }

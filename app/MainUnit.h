@@ -20,6 +20,14 @@ class ClientArea : public QWidget {
   ClientArea(PlotSurface& surfaces, QWidget* parent);
   // Asks for one repaint however often the window surface changes meanwhile.
   void ScheduleShow();
+  // Asks for a repaint of `area` of the window surface; while shows are held,
+  // the area is only collected.
+  void ScheduleShow(const QRect& area);
+  // A running measurement holds shows, so that a frame or a point is handed
+  // to the screen once, at its message pass, for the area it changed.
+  void HoldShows(bool hold);
+  // Asks for a repaint of the areas collected while held.
+  void ShowHeld();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -27,6 +35,8 @@ class ClientArea : public QWidget {
  private:
   PlotSurface& surfaces_;
   bool showPending_ = false;
+  bool holding_ = false;
+  QRect held_;
 };
 
 class TMainForm : public QMainWindow, public MeasureHost {

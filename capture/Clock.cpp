@@ -1,6 +1,5 @@
 #include "capture/Clock.h"
 
-#include <chrono>
 #include <thread>
 
 void SystemClock::pause(int ms) {
@@ -8,6 +7,17 @@ void SystemClock::pause(int ms) {
   // being shortened by an early wake-up.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   std::this_thread::sleep_until(deadline);
+}
+
+void SystemClock::pacedPause(int ms) {
+  const auto now = std::chrono::steady_clock::now();
+  const auto length = std::chrono::milliseconds(ms);
+  // Up to half a pause is caught up; after a longer hold-up (the window being
+  // dragged, say) the rhythm starts again rather than squeezing the pause.
+  if (!paced_ || now - paceEnd_ > length / 2) paceEnd_ = now;
+  paceEnd_ += length;
+  paced_ = true;
+  std::this_thread::sleep_until(paceEnd_);
 }
 
 int64_t SystemClock::nowMs() {
@@ -30,3 +40,7 @@ Clock& activeClock() { return *active; }
 void setActiveClock(Clock* clock) { active = clock ? clock : &systemClock; }
 
 void Pause(int ms) { active->pause(ms); }
+
+void PacedPause(int ms) { active->pacedPause(ms); }
+
+void RestartPace() { active->restartPace(); }

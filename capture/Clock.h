@@ -2,6 +2,7 @@
 // The pause that paces every capture, and the clock it is measured on.
 // Production sleeps for real; tests install a virtual clock so that a whole
 // 17-minute scan runs in a fraction of a second.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -10,6 +11,12 @@ class Clock {
   virtual ~Clock() = default;
   virtual void pause(int ms) = 0;
   virtual int64_t nowMs() = 0;
+  // A pause in a steady rhythm: it ends `ms` after the previous paced pause
+  // ended, so the work done between the two and a late wake-up are taken out
+  // of it instead of adding up over a scan.
+  virtual void pacedPause(int ms) { pause(ms); }
+  // The next paced pause starts a new rhythm.
+  virtual void restartPace() {}
 };
 
 // Real time on the monotonic clock.
@@ -17,10 +24,17 @@ class SystemClock : public Clock {
  public:
   void pause(int ms) override;
   int64_t nowMs() override;
+  void pacedPause(int ms) override;
+  void restartPace() override { paced_ = false; }
+
+ private:
+  bool paced_ = false;
+  std::chrono::steady_clock::time_point paceEnd_;  // where the previous paced pause ended
 };
 
 // Time that moves only when paused; `onPause` (if set) runs after each pause,
-// so tests can act "during" a capture.
+// so tests can act "during" a capture. Paced pauses are plain ones here: no
+// time passes between pauses.
 class VirtualClock : public Clock {
  public:
   void pause(int ms) override;
@@ -36,3 +50,6 @@ void setActiveClock(Clock* clock);  // nullptr restores the system clock
 
 // The platform's Sleep, through the active clock.
 void Pause(int ms);
+// A paced pause and a new rhythm, through the active clock.
+void PacedPause(int ms);
+void RestartPace();

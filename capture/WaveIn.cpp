@@ -86,12 +86,14 @@ bool WaveInOpen() {
   }
   state.lastDelivered = audioSource().delivered();
   state.lastArrivalMs = activeClock().nowMs();
+  RestartPace();  // the first capture cycle starts the measurement's rhythm
   return true;
 }
 
 size_t WaveInCycle(int ms) {
   audioSource().discard();
-  Pause(ms);
+  // Paced, so that a measurement's cycles keep their rhythm over a whole scan.
+  PacedPause(ms);
   const size_t got = audioSource().take(CaptureHdr.lpData, armedSamples());
   watchDelivery();
   return got;

@@ -31,7 +31,9 @@ void WaveInArm(int16_t* buffer, uint32_t bytes);
 bool WaveInOpen();
 
 // One capture cycle: forget older samples, pause `ms`, then copy the first
-// samples that arrived into the armed buffer. Returns how many were copied;
+// samples that arrived into the armed buffer. The pause is a paced one: the
+// cycles after an open follow each other every `ms`, the time spent between
+// them included. Returns how many were copied;
 // the rest of the buffer keeps what it held. Sets WaveInLost() when the
 // device failed or has delivered nothing for kSilenceLimitMs.
 size_t WaveInCycle(int ms);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QtEndian>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -230,6 +231,7 @@ QImage DecodeBitmap(const QByteArray& bytes) {
   QImage image(static_cast<int>(width), static_cast<int>(height), format);
   if (image.isNull()) Fail(kTooLarge);
   const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
+  const bool byteMasks = bits == 32 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF;
   uint32_t highestIndex = 0;
   for (int64_t y = 0; y < height; ++y) {
     const uint8_t* row = pixels + (topDown ? y : height - 1 - y) * stride;
@@ -269,6 +271,15 @@ QImage DecodeBitmap(const QByteArray& bytes) {
         }
         break;
       default:
+        if (byteMasks) {
+          // Whole bytes per channel: each pixel is its own colour with the top byte set.
+          for (int64_t x = 0; x < width; ++x) {
+            uint32_t pixel;
+            std::memcpy(&pixel, row + 4 * x, 4);
+            reinterpret_cast<QRgb*>(line)[x] = 0xFF000000u | (qFromLittleEndian(pixel) & 0x00FFFFFFu);
+          }
+          break;
+        }
         for (int64_t x = 0; x < width; ++x) {
           const uint32_t pixel = PixelAt(row, x, 32);
           reinterpret_cast<QRgb*>(line)[x] =
@@ -321,8 +332,11 @@ QByteArray EncodeBitmap(const QImage& source) {
   const int64_t fileSize = dataOffset + stride * height;
   if (fileSize > std::numeric_limits<uint32_t>::max()) Fail(kTooLarge);
 
-  QByteArray out(static_cast<qsizetype>(fileSize), '\0');
+  // Every byte is written below: the headers and table are cleared first,
+  // each row is cleared or filled whole.
+  QByteArray out(static_cast<qsizetype>(fileSize), Qt::Uninitialized);
   uchar* file = reinterpret_cast<uchar*>(out.data());
+  std::memset(file, 0, static_cast<size_t>(dataOffset));
   file[0] = 'B';
   file[1] = 'M';
   Put32(file + 2, static_cast<uint32_t>(fileSize));
@@ -353,6 +367,16 @@ QByteArray EncodeBitmap(const QImage& source) {
   for (int64_t y = 0; y < height; ++y) {
     uchar* row = data + (height - 1 - y) * stride;
     const uchar* line = image.constScanLine(static_cast<int>(y));
+    if (bits == 32) {
+      // A pixel with its top byte cleared is the file's blue, green, red, 0
+      // in little-endian order; 32-bit rows have no padding.
+      for (int64_t x = 0; x < width; ++x) {
+        const uint32_t pixel = qToLittleEndian(reinterpret_cast<const QRgb*>(line)[x] & 0x00FFFFFFu);
+        std::memcpy(row + 4 * x, &pixel, 4);
+      }
+      continue;
+    }
+    std::memset(row, 0, static_cast<size_t>(stride));
     for (int64_t x = 0; x < width; ++x) {
       switch (bits) {
         case 1:
@@ -455,24 +479,32 @@ bool WriteAll(int fd, const QByteArray& bytes) {
 
 QImage ReadBitmapFile(const QString& path) {
   const QString shown = QFileInfo(path).absoluteFilePath();
-  FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a pipe put in the file's place must not hang the program
+  // waiting for a writer; it reads as empty instead.
+  FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) FailOpen(shown, SystemText(errno));
   struct stat status;
   if (::fstat(file.get(), &status) != 0) Fail(kReadError);
   if (S_ISDIR(status.st_mode)) FailOpen(shown, SystemText(EISDIR));
   if (status.st_size > kMaxBytes) Fail(kTooLarge);
 
-  QByteArray bytes;
-  char chunk[65536];
+  // Read straight into the buffer: a plain file's size plus one byte, so the
+  // read that finds the end needs no more room; it grows by 64 KiB if the
+  // file grew since fstat or is not a plain file.
+  constexpr qsizetype kChunk = 65536;
+  QByteArray bytes(S_ISREG(status.st_mode) ? static_cast<qsizetype>(status.st_size) + 1 : kChunk, Qt::Uninitialized);
+  qsizetype have = 0;
   for (;;) {
-    const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
+    if (have == bytes.size()) bytes.resize(have + kChunk);
+    const ssize_t count = ::read(file.get(), bytes.data() + have, static_cast<size_t>(bytes.size() - have));
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) Fail(kReadError);
     if (count == 0) break;
-    if (bytes.size() + count > kMaxBytes) Fail(kTooLarge);  // grew since fstat, or not a plain file
-    bytes.append(chunk, count);
+    if (have + count > kMaxBytes) Fail(kTooLarge);  // grew since fstat, or not a plain file
+    have += count;
   }
   file.close();
+  bytes.truncate(have);
   return DecodeBitmap(bytes);
 }
 

@@ -7,13 +7,18 @@
 #include <limits>
 
 inline int32_t RoundHalfEven(double x) {
-  if (std::isnan(x)) return 0;
-  double r = std::floor(x);
-  const double fraction = x - r;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
-  if (r >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-    return std::numeric_limits<int32_t>::max();
-  if (r <= static_cast<double>(std::numeric_limits<int32_t>::min()))
-    return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(r);
+  constexpr double kMax = std::numeric_limits<int32_t>::max();
+  constexpr double kMin = std::numeric_limits<int32_t>::min();
+  // Inside the range the floor fits in 64 bits, so it is found by truncation
+  // and the parity test is an integer one: no library calls in the hot loops.
+  if (x > kMin && x < kMax) {
+    int64_t floor = static_cast<int64_t>(x);  // towards zero
+    if (static_cast<double>(floor) > x) --floor;
+    const double fraction = x - static_cast<double>(floor);
+    if (fraction > 0.5 || (fraction == 0.5 && (floor & 1) != 0)) ++floor;
+    return static_cast<int32_t>(floor);
+  }
+  if (x >= kMax) return std::numeric_limits<int32_t>::max();
+  if (x <= kMin) return std::numeric_limits<int32_t>::min();
+  return 0;  // NaN
 }

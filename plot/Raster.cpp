@@ -82,8 +82,11 @@ void PutPixel(QImage& image, int x, int y, QRgb colour) {
   PixelSink(image, colour).put(x, y);
 }
 
-void DrawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
-  if (image.isNull()) return;
+namespace {
+
+// Calls put(x, y) for every pixel of the line inside a width x height picture.
+template <typename Put>
+void LinePixels(int64_t width, int64_t height, int x0, int y0, int x1, int y1, Put&& put) {
   // Work in 64 bits: coordinates may lie far outside the image.
   const int64_t dx = int64_t{x1} - x0, dy = int64_t{y1} - y0;
   const int64_t adx = std::llabs(dx), ady = std::llabs(dy);
@@ -94,8 +97,8 @@ void DrawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
   const int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
   const int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
   const int64_t minorSpan = xMajor ? ady : adx;
-  const int64_t majorLimit = xMajor ? image.width() : image.height();
-  const int64_t minorLimit = xMajor ? image.height() : image.width();
+  const int64_t majorLimit = xMajor ? width : height;
+  const int64_t minorLimit = xMajor ? height : width;
 
   // Only the steps whose major coordinate lies inside the image.
   int64_t first = 0, last = steps;  // [first, last)
@@ -106,18 +109,68 @@ void DrawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
     first = std::max<int64_t>(first, majorStart - majorLimit + 1);
     last = std::min<int64_t>(last, majorStart + 1);
   }
+  if (first >= last) return;
 
-  PixelSink sink(image, colour);
-  for (int64_t i = first; i < last; ++i) {
-    // The pixel nearest the ideal line.
-    const int64_t minor = minorStart + minorSign * MinorOffset(i, minorSpan, steps);
-    if (minor < 0 || minor >= minorLimit) continue;
+  auto plot = [&](int64_t i, int64_t offset) {
+    const int64_t minor = minorStart + minorSign * offset;
+    if (minor < 0 || minor >= minorLimit) return;
     const int64_t major = majorStart + majorSign * i;
     if (xMajor)
-      sink.put(static_cast<int>(major), static_cast<int>(minor));
+      put(static_cast<int>(major), static_cast<int>(minor));
     else
-      sink.put(static_cast<int>(minor), static_cast<int>(major));
+      put(static_cast<int>(minor), static_cast<int>(major));
+  };
+  if (steps >= (int64_t{1} << 30)) {
+    // Far-off coordinates: the pixel nearest the ideal line, computed afresh.
+    for (int64_t i = first; i < last; ++i) plot(i, MinorOffset(i, minorSpan, steps));
+    return;
   }
+  // The same pixels with the division carried along step by step: the offset
+  // is the quotient of 2 i span + steps by 2 steps, and each step adds 2 span
+  // (at most one more divisor) to the dividend.
+  const int64_t divisor = 2 * steps, increment = 2 * minorSpan;
+  int64_t offset = 0, remainder = steps;  // the quotient and remainder at i = 0
+  if (first > 0) {
+    const int64_t dividend = 2 * first * minorSpan + steps;
+    offset = dividend / divisor;
+    remainder = dividend % divisor;
+  }
+  for (int64_t i = first; i < last; ++i) {
+    plot(i, offset);
+    remainder += increment;
+    if (remainder >= divisor) {
+      remainder -= divisor;
+      ++offset;
+    }
+  }
+}
+
+}  // namespace
+
+void DrawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
+  if (image.isNull()) return;
+  if (IsDirect32(image.format())) {
+    // Asks for the pixels (and so detaches the picture) only when one is set.
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+    const QRgb pixel = 0xFF000000u | colour;
+    LinePixels(image.width(), image.height(), x0, y0, x1, y1, [&](int x, int y) {
+      if (!bits) {
+        bits = image.bits();
+        stride = image.bytesPerLine();
+      }
+      reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
+    });
+    return;
+  }
+  PixelSink sink(image, colour);
+  LinePixels(image.width(), image.height(), x0, y0, x1, y1, [&sink](int x, int y) { sink.put(x, y); });
+}
+
+void DrawLine32(uchar* bits, qsizetype stride, int width, int height, int x0, int y0, int x1, int y1, QRgb colour) {
+  const QRgb pixel = 0xFF000000u | colour;
+  LinePixels(width, height, x0, y0, x1, y1,
+             [=](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel; });
 }
 
 void FillRect(QImage& image, const QRect& rect, QRgb colour) {
@@ -143,15 +196,15 @@ QFont PlotFont() {
   return font;
 }
 
-void DrawText(QImage& image, int x, int y, const QString& text) {
-  if (text.isEmpty()) return;
+QRect DrawText(QImage& image, int x, int y, const QString& text) {
+  if (text.isEmpty()) return QRect();
   // Render once on a scratch picture, then copy it pixel by pixel, so text
   // looks the same on every surface and palette pictures get nearest colours.
   static const QImage metricsDevice(1, 1, QImage::Format_RGB32);
   const QFont font = PlotFont();
   const QFontMetrics metrics(font, &metricsDevice);
   const int width = metrics.horizontalAdvance(text), height = metrics.height();
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0) return QRect();
   QImage scratch(width, height, QImage::Format_RGB32);
   scratch.fill(Qt::white);
   {
@@ -162,4 +215,5 @@ void DrawText(QImage& image, int x, int y, const QString& text) {
   }
   for (int j = 0; j < height; ++j)
     for (int i = 0; i < width; ++i) PutPixel(image, x + i, y + j, scratch.pixel(i, j));
+  return QRect(x, y, width, height);
 }

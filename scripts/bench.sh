@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Builds in Release (in $BENCH_BUILD_DIR, default build-bench), runs every
+# benchmark and prints the figures against their goals; writes the same table
+# with the date and the machine to docs/performance.md.
+#
+# Takes about three minutes after the build: the quick benchmarks, the
+# start-up runs, then 50 scan points and 300 pauses in real time (about 85 s).
+# Measure on a quiet machine: the load average is recorded with the figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR=${BENCH_BUILD_DIR:-build-bench}
+
+bash scripts/install-deps.sh
+# Google Benchmark; a sound server and ALSA's PulseAudio plug-in to start the real program with.
+missing=()
+for p in libbenchmark-dev pulseaudio pulseaudio-utils libasound2-plugins; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DLMX_BENCH=ON >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target lmx_bench lmx_bench_realtime lmx_startup_bench lmx_bench_report
+
+began=$(date +%s)
+work=$(mktemp -d)
+pulse_pid=""
+cleanup() {
+  if [ -n "$pulse_pid" ]; then kill "$pulse_pid" 2>/dev/null || true; wait "$pulse_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+bench=$BUILD_DIR/bench
+
+echo "== Quick benchmarks"
+"$bench/lmx_bench" --benchmark_out="$work/quick.json" --benchmark_out_format=json
+
+echo "== Start-up"
+# A private sound server with one silent source, so the real program finds an input.
+if command -v pulseaudio >/dev/null; then
+  cat >"$work/server.pa" <<PA
+load-module module-native-protocol-unix socket=$work/pulse.socket auth-anonymous=1
+load-module module-null-sink sink_name=null rate=44100 channels=1
+set-default-source null.monitor
+PA
+  HOME=$work pulseaudio -n -F "$work/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --disable-shm=yes >"$work/pulse.log" 2>&1 &
+  pulse_pid=$!
+  for _ in $(seq 50); do [ -S "$work/pulse.socket" ] && break; sleep 0.1; done
+fi
+if [ -S "$work/pulse.socket" ]; then
+  PULSE_SERVER=unix:$work/pulse.socket "$bench/lmx_startup_bench" \
+    --benchmark_out="$work/startup.json" --benchmark_out_format=json
+else
+  echo "No private sound server: the real program's start-up is not measured"
+  "$bench/lmx_startup_bench" --benchmark_out="$work/startup.json" --benchmark_out_format=json
+fi
+if [ -n "$pulse_pid" ]; then kill "$pulse_pid" 2>/dev/null || true; wait "$pulse_pid" 2>/dev/null || true; pulse_pid=""; fi
+
+echo "== Pause and 50 scan points in real time (about 85 s)"
+"$bench/lmx_bench_realtime" --benchmark_out="$work/realtime.json" --benchmark_out_format=json
+
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+took=$(( $(date +%s) - began ))
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+{
+  echo "# Performance"
+  echo
+  echo "Written by \`scripts/bench.sh\` ($took s of benchmarks after the build); Release build, Qt offscreen platform."
+  echo
+  echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo "- Machine: ${cpu:-unknown CPU}, $(nproc) cores, $(uname -sr)"
+  echo "- Load average (1, 5, 15 min): $load_before before, $load_after after"
+  echo
+  "$bench/lmx_bench_report" "$work/quick.json" "$work/startup.json" "$work/realtime.json"
+} >"$work/performance.md"
+mkdir -p docs
+cp "$work/performance.md" docs/performance.md
+echo
+cat docs/performance.md
