@@ -8,6 +8,9 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
+  // Lets the desktop match the window to its launcher and icon (on Wayland the
+  // window icon itself is not used).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.spectrometerlmx.lmx"));
   QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
   CreateForms();
   MainForm->show();

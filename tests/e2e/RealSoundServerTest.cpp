@@ -1,0 +1,369 @@
+// The measurements against a real sound server, through the real PortAudio
+// back end and the real clock: scripts/e2e.sh starts a private PulseAudio
+// whose default source is the monitor of a null sink, and these tests play
+// known signals into that sink with our generator.
+//
+// Every capture is recorded on its way to the measurement, and the results
+// are recomputed here, independently of the program's own arithmetic, from
+// exactly those samples.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "capture/CaptureFormat.h"
+#include "capture/Clock.h"
+#include "capture/WaveIn.h"
+#include "measure/Calibration.h"
+#include "measure/Monitor.h"
+#include "measure/Scan.h"
+#include "measure/Startunit.h"
+#include "settings/FileKeyStore.h"
+#include "settings/Settings.h"
+#include "tests/e2e/RecordingSource.h"
+#include "tests/e2e/SignalPlayer.h"
+#include "tests/measure/RecordingHost.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TestEnvironment.h"
+
+// libasound and libpulse are not built with the sanitizers: their plugin
+// start-up allocations live as long as the process, and libpulse's own atomics
+// hide its thread hand-offs from ThreadSanitizer (see PortAudioSourceTest).
+extern "C" const char* __lsan_default_suppressions() { return "leak:libasound.so\nleak:libpulse\n"; }
+extern "C" const char* __tsan_default_suppressions() { return "race:libpulse.so\n"; }
+extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kToneHz = 441;          // exactly 100 samples a period
+constexpr int kTonePeriod = 44100 / kToneHz;
+constexpr int kToneAmplitude = 6000;
+// An offset large enough that a scan which ignored it would be far off.
+constexpr int kOffset = -2900;
+
+// Independent of measure/Rounding.h: the floating-point unit's own rounding,
+// which is to nearest with ties to even by default.
+int32_t nearestEven(double x) { return static_cast<int32_t>(std::nearbyint(x)); }
+
+// One period of the generator's tone plus `offset`, computed here.
+std::vector<int16_t> tonePeriod(int amplitude, int offset) {
+  std::vector<int16_t> period(kTonePeriod);
+  for (int j = 0; j < kTonePeriod; ++j) {
+    const double cycles = static_cast<double>(kToneHz * j % 44100) / 44100;
+    period[j] = static_cast<int16_t>(offset + std::lround(amplitude * std::sin(2.0 * kPi * cycles)));
+  }
+  return period;
+}
+
+// The phase at which `samples` are an unbroken run of the periodic `period`,
+// or -1 when they are not (a gap, a repeat, a changed sample).
+int phaseInTone(const std::vector<int16_t>& samples, const std::vector<int16_t>& period) {
+  const int n = static_cast<int>(period.size());
+  for (int p = 0; p < n; ++p) {
+    bool all = true;
+    for (size_t i = 0; i < samples.size() && all; ++i) all = samples[i] == period[(p + i) % n];
+    if (all) return p;
+  }
+  return -1;
+}
+
+PortAudioSource& realBackEnd() {
+  static PortAudioSource source;
+  return source;
+}
+
+class RealSoundServer : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(std::getenv("PULSE_SERVER"), nullptr) << "run these tests with scripts/e2e.sh";
+    directory_ = MakeTemporaryDirectory();
+    store_ = std::make_unique<FileKeyStore>(directory_ + "/lmx/settings.reg");
+    setSettingsKeyStore(store_.get());
+    setActiveClock(nullptr);  // real time
+    setAudioSource(&recorder);
+    SetBoxResponder([this](const BoxRequest& request) {
+      boxes.push_back(request);
+      return BoxAnswer::Ok;
+    });
+    StartBox = new TStartBox;
+    FillCaptureFormat();
+    weak = kDefaultWeak;
+    start = kDefaultStart;
+    finish = kDefaultFinish;
+    zero = 0;
+    // Device 0 must be the sound server's: a capture card of the machine's
+    // own would come first and receive nothing we play.
+    ASSERT_GE(WaveInDeviceCount(), 1);
+  }
+
+  void TearDown() override {
+    player.stop();
+    delete StartBox;
+    StartBox = nullptr;
+    SetBoxResponder({});
+    setAudioSource(nullptr);
+    setSettingsKeyStore(nullptr);
+    RemoveDirectory(directory_);
+  }
+
+  // Plays `lmx-signal args...` (a signal that is not all zeros) and waits
+  // until it reaches the capture device.
+  void play(const std::vector<std::string>& args) {
+    ASSERT_TRUE(player.start(args));
+    std::string reason;
+    PortAudioSource& source = realBackEnd();
+    ASSERT_TRUE(source.open(CaptureFormat, reason)) << reason;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool heard = false;
+    int16_t block[512];
+    while (!heard && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      for (size_t n; (n = source.take(block, 512)) > 0;)
+        heard = heard || std::any_of(block, block + n, [](int16_t s) { return s != 0; });
+    }
+    source.close();
+    ASSERT_TRUE(heard) << "the played signal never reached the capture device";
+  }
+
+  void expectDeviceWasTheSoundServer() {
+    EXPECT_EQ(recorder.openedDevice, "pulse")
+        << "device 0 is not the sound server's; these tests need a machine without a capture card";
+  }
+
+  RecordingSource recorder{realBackEnd()};
+  SignalPlayer player;
+  std::vector<BoxRequest> boxes;
+  std::unique_ptr<FileKeyStore> store_;
+  RecordingHost host;
+
+ private:
+  std::string directory_;
+};
+
+// The scan's points recomputed from the recorded captures: mean |s - zero| per
+// capture, rounded; the 20 of a point summed, divided by 20 and rounded;
+// divided by the attenuation and rounded.
+std::vector<int32_t> recomputeScan(const RecordingSource& recorder, int points, int32_t zeroLevel, int32_t attenuation) {
+  std::vector<int32_t> values;
+  for (int k = 0; k < points; ++k) {
+    int64_t sumOfMeans = 0;
+    for (int c = 0; c < kCapturesPerPoint; ++c) {
+      const std::vector<int16_t> s = recorder.cycleSamples(k * kCapturesPerPoint + c + 1);
+      int64_t deviation = 0;
+      for (int16_t v : s) deviation += v > zeroLevel ? v - zeroLevel : zeroLevel - v;
+      sumOfMeans += nearestEven(static_cast<double>(deviation) / static_cast<double>(s.size()));
+    }
+    values.push_back(nearestEven(nearestEven(sumOfMeans / 20.0) / static_cast<double>(attenuation)));
+  }
+  return values;
+}
+
+}  // namespace
+
+TEST_F(RealSoundServer, SilentInputCalibratesToZero) {
+  // Nothing plays: the monitor of the idle null sink delivers zeros.
+  Calibrate(*store_);
+  expectDeviceWasTheSoundServer();
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text.toStdString());
+  EXPECT_EQ(zero, 0);
+  {
+    OpenedKey key(*store_);
+    ASSERT_TRUE(key->valueExists("zero"));
+    EXPECT_EQ(key->readInteger("zero"), 0);
+  }
+  // One capture cycle (with top-ups if the first take was short) filled the
+  // whole Signal buffer with silence.
+  EXPECT_EQ(recorder.cycles, 1);
+  const std::vector<int16_t> samples = recorder.cycleSamples(1);
+  ASSERT_EQ(samples.size(), static_cast<size_t>(kSignalSamples));
+  EXPECT_TRUE(std::all_of(samples.begin(), samples.end(), [](int16_t s) { return s == 0; }));
+  EXPECT_EQ(recorder.opens, 1);
+  EXPECT_EQ(recorder.closes, 1);
+}
+
+TEST_F(RealSoundServer, MonitorFramesTraceTheCapturedSamples) {
+  ASSERT_NO_FATAL_FAILURE(play({"tone", "--frequency", "441", "--amplitude", "6000"}));
+  weak = 40;  // the tone's +-150 px fit the drawing area
+  const std::vector<int16_t> period = tonePeriod(kToneAmplitude, 0);
+  constexpr int kFrames = 75;  // about three seconds
+  int checked = 0;
+  std::chrono::steady_clock::time_point firstFrame, lastFrame;
+  host.onPass = [&](int pass) {
+    lastFrame = std::chrono::steady_clock::now();
+    if (pass == 1) firstFrame = lastFrame;
+    // The frame just drawn comes from the last capture cycle.
+    const std::vector<int16_t> s = recorder.cycleSamples(recorder.cycles);
+    ASSERT_EQ(s.size(), static_cast<size_t>(kSignalSamples)) << "frame " << pass;
+    EXPECT_GE(phaseInTone(s, period), 0) << "frame " << pass << " is not an unbroken run of the tone";
+    const int base = kMonitorBaseline - nearestEven(zero / static_cast<double>(weak));
+    std::vector<int> y(kSignalSamples);
+    for (int n = 0; n < kSignalSamples; ++n) {
+      const int scaled = nearestEven(s[n] / static_cast<double>(weak));
+      ASSERT_EQ(SignalBuffer[n], scaled) << "sample " << n << " of frame " << pass;
+      y[n] = base + scaled;
+    }
+    const QImage& plot = host.plot.PlotImage();
+    const QImage& window = host.plot.WindowSurface();
+    ASSERT_EQ(plot.depth(), 32);
+    ASSERT_EQ(window.depth(), 32);
+    // Column x = n + 20 holds the line from sample n towards sample n + 1 and
+    // the lower half of a steep line from sample n - 1: its trace pixels lie
+    // between the three samples.
+    std::vector<int> low(kClientWidth, INT32_MAX), high(kClientWidth, INT32_MIN);
+    for (int x = 0; x < kClientWidth; ++x) {
+      for (int m = x - kMonitorLeft - 1; m <= x - kMonitorLeft + 1; ++m) {
+        if (m < kMonitorFirstSample || m >= kSignalSamples) continue;
+        low[x] = std::min(low[x], y[m]);
+        high[x] = std::max(high[x], y[m]);
+      }
+    }
+    for (int row = kToolBarHeight; row < kStatusBarTop; ++row) {
+      const auto* p = reinterpret_cast<const QRgb*>(plot.constScanLine(row));
+      const auto* w = reinterpret_cast<const QRgb*>(window.constScanLine(row));
+      for (int x = 0; x < kClientWidth; ++x) {
+        const bool red = p[x] == kTraceRed;
+        if (red && (row < low[x] || row > high[x]))
+          FAIL() << "frame " << pass << ": stray trace pixel at " << x << "," << row;
+        if (red != (w[x] == kTraceRed))
+          FAIL() << "frame " << pass << ": window and Plot image differ at " << x << "," << row;
+      }
+    }
+    // Every sample but the last stands exactly where it belongs.
+    for (int n = kMonitorFirstSample; n < kSignalSamples - 1; ++n)
+      ASSERT_EQ(plot.pixel(n + kMonitorLeft, y[n]), kTraceRed) << "frame " << pass << ", sample " << n;
+    ++checked;
+    if (pass == kFrames) host.stopped = true;
+  };
+  const auto began = std::chrono::steady_clock::now();
+  RunMonitor(host);
+  const double opening = std::chrono::duration<double>(firstFrame - began).count();
+  const double perFrame = std::chrono::duration<double>(lastFrame - firstFrame).count() / (kFrames - 1) * 1000;
+  expectDeviceWasTheSoundServer();
+  EXPECT_EQ(checked, kFrames);
+  EXPECT_EQ(recorder.cycles, kFrames);
+  EXPECT_EQ(recorder.closes, 1);
+  EXPECT_FALSE(host.ended);  // stopped, not lost
+  EXPECT_TRUE(boxes.empty());
+  std::cout << "[ e2e ] monitor: first frame " << opening << " s after Start, then " << perFrame
+            << " ms a frame (" << kFrames << " frames)\n";
+}
+
+TEST_F(RealSoundServer, ScanPointsAreMeanDeviationsOfTheCapturedSamples) {
+  ASSERT_NO_FATAL_FAILURE(play({"tone", "--frequency", "441", "--amplitude", "6000"}));
+  weak = 10;  // about 382: the curve stays in the drawing area
+  constexpr int kPoints = 4;
+  host.onPass = [this](int pass) { host.stopped = pass == kPoints - 1; };
+  const auto began = std::chrono::steady_clock::now();
+  RunScan(host);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  expectDeviceWasTheSoundServer();
+  EXPECT_TRUE(host.ended);
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text.toStdString());
+  ASSERT_EQ(host.lines.size(), kPoints);
+  ASSERT_EQ(recorder.cycles, kPoints * kCapturesPerPoint);
+
+  const std::vector<int16_t> period = tonePeriod(kToneAmplitude, 0);
+  for (const RecordingSource::Take& take : recorder.takes) {
+    ASSERT_EQ(take.wanted, static_cast<size_t>(kPointSamples));
+    ASSERT_EQ(take.samples.size(), static_cast<size_t>(kPointSamples)) << "capture " << take.cycle << " came short";
+    EXPECT_GE(phaseInTone(take.samples, period), 0) << "capture " << take.cycle << " is not an unbroken run of the tone";
+  }
+  const std::vector<int32_t> offline = recomputeScan(recorder, kPoints, zero, weak);
+  const double expected = 2.0 * kToneAmplitude / kPi / weak;
+  for (int k = 0; k < kPoints; ++k) {
+    EXPECT_EQ(Spectrum[k], offline[k]) << "point " << k;
+    EXPECT_EQ(host.lines[k], QString::number(Spectrum[k])) << "point " << k;
+    EXPECT_NEAR(Spectrum[k], expected, expected / 100) << "point " << k;
+    std::cout << "[ e2e ] scan point " << k << ": " << Spectrum[k] << " (offline " << offline[k]
+              << ", 2A/(pi*weak) = " << expected << ")\n";
+  }
+  for (int k = kPoints; k < kScanPoints; ++k) ASSERT_EQ(Spectrum[k], 0) << "point " << k;
+  // The curve runs through the points (the last one ends a line and is not drawn).
+  for (int k = 0; k < kPoints - 1; ++k)
+    EXPECT_EQ(host.plot.PlotImage().pixel(kScanLeft + k, kScanBottom - Spectrum[k]), kTraceRed) << "point " << k;
+  std::cout << "[ e2e ] scan: " << kPoints << " points in " << seconds << " s\n";
+}
+
+TEST_F(RealSoundServer, OffsetInputCalibratesToItsLevelAndIsScannedAgainstIt) {
+  // A constant level, as a detector amplifier with an offset delivers.
+  ASSERT_NO_FATAL_FAILURE(play({"tone", "--amplitude", "0", "--offset", std::to_string(kOffset)}));
+  Calibrate(*store_);
+  expectDeviceWasTheSoundServer();
+  EXPECT_TRUE(boxes.empty());
+  const std::vector<int16_t> calibration = recorder.cycleSamples(1);
+  ASSERT_EQ(calibration.size(), static_cast<size_t>(kSignalSamples));
+  int64_t sum = 0;
+  for (int16_t s : calibration) sum += s;
+  EXPECT_EQ(zero, nearestEven(static_cast<double>(sum) / kSignalSamples));
+  ASSERT_EQ(zero, kOffset);
+
+  // The tone on the same offset: the scan measures it from the zero level.
+  ASSERT_NO_FATAL_FAILURE(
+      play({"tone", "--frequency", "441", "--amplitude", "6000", "--offset", std::to_string(kOffset)}));
+  recorder.clear();
+  host.onPass = [this](int pass) { host.stopped = pass == 1; };
+  RunScan(host);  // attenuation 1
+  ASSERT_EQ(host.lines.size(), 2);
+  const std::vector<int16_t> period = tonePeriod(kToneAmplitude, kOffset);
+  for (const RecordingSource::Take& take : recorder.takes) {
+    ASSERT_EQ(take.samples.size(), static_cast<size_t>(kPointSamples)) << "capture " << take.cycle << " came short";
+    EXPECT_GE(phaseInTone(take.samples, period), 0) << "capture " << take.cycle;
+  }
+  const std::vector<int32_t> offline = recomputeScan(recorder, 2, zero, weak);
+  const double expected = 2.0 * kToneAmplitude / kPi;
+  for (int k = 0; k < 2; ++k) {
+    EXPECT_EQ(Spectrum[k], offline[k]) << "point " << k;
+    EXPECT_NEAR(Spectrum[k], expected, expected / 100) << "point " << k;
+    std::cout << "[ e2e ] offset scan point " << k << ": " << Spectrum[k] << " (offline " << offline[k]
+              << ", 2A/pi = " << expected << ")\n";
+  }
+}
+
+// Ends the sound server in the middle of a scan; run alone and last, because
+// the server does not come back.
+using LostSoundServer = RealSoundServer;
+
+TEST_F(LostSoundServer, ScanEndsWithTheLostInputErrorAndKeepsMeasuredPoints) {
+  const char* pid = std::getenv("LMX_E2E_SERVER_PID");
+  ASSERT_NE(pid, nullptr) << "scripts/e2e.sh names the server's process";
+  ASSERT_NO_FATAL_FAILURE(play({"tone", "--frequency", "441", "--amplitude", "6000"}));
+  weak = 10;
+  std::chrono::steady_clock::time_point killed;
+  host.onPass = [&](int pass) {
+    if (pass == 2) {  // three points measured
+      ASSERT_EQ(kill(static_cast<pid_t>(std::atoi(pid)), SIGKILL), 0);
+      killed = std::chrono::steady_clock::now();
+    }
+  };
+  RunScan(host);
+  const double afterKill = std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
+  expectDeviceWasTheSoundServer();
+  EXPECT_TRUE(host.ended);
+  EXPECT_EQ(host.status, " Stop");
+  EXPECT_EQ(recorder.closes, 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].kind, BoxKind::Error);
+  EXPECT_TRUE(boxes[0].text.startsWith("The audio input was lost (")) << boxes[0].text.toStdString();
+  EXPECT_TRUE(boxes[0].text.endsWith("The recording has been stopped; the points measured before stay."));
+  ASSERT_EQ(host.lines.size(), 3);
+  const double expected = 2.0 * kToneAmplitude / kPi / weak;
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(host.lines[k], QString::number(Spectrum[k]));
+    EXPECT_NEAR(Spectrum[k], expected, expected / 100) << "point " << k;
+  }
+  EXPECT_EQ(Spectrum[3], 0);  // the interrupted point is not a measurement
+  EXPECT_LT(afterKill, 10.0);
+  std::cout << "[ e2e ] lost server: " << boxes[0].text.toStdString() << "\n[ e2e ] ended " << afterKill
+            << " s after the kill; back end reported: "
+            << (recorder.failureReason.empty() ? "nothing (silence)" : recorder.failureReason) << "\n";
+}
