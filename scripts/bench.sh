@@ -11,18 +11,9 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${BENCH_BUILD_DIR:-build-bench}
 
 bash scripts/install-deps.sh
+source scripts/lib/packages.sh
 # Google Benchmark; a sound server and ALSA's PulseAudio plug-in to start the real program with.
-missing=()
-for p in libbenchmark-dev pulseaudio pulseaudio-utils libasound2-plugins; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+ensure_packages libbenchmark-dev pulseaudio pulseaudio-utils libasound2-plugins
 
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DLMX_BENCH=ON >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target lmx_bench lmx_bench_realtime lmx_startup_bench lmx_bench_report
