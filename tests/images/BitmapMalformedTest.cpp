@@ -37,15 +37,6 @@ InfoFile EightBit() {
   return file;
 }
 
-void SetU32(QByteArray& bytes, int offset, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
-void SetU16(QByteArray& bytes, int offset, uint16_t value) {
-  bytes[offset] = static_cast<char>(value & 0xFF);
-  bytes[offset + 1] = static_cast<char>(value >> 8);
-}
-
 // Good files of several kinds for the spoiling tests.
 std::vector<QByteArray> GoodFiles() {
   std::vector<QByteArray> files;

@@ -10,6 +10,15 @@
 
 #include "images/BitmapFile.h"
 
+// Overwrites a little-endian field of a file in place, to spoil it.
+inline void SetU32(QByteArray& bytes, int offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+}
+inline void SetU16(QByteArray& bytes, int offset, uint16_t value) {
+  bytes[offset] = static_cast<char>(value & 0xFF);
+  bytes[offset + 1] = static_cast<char>(value >> 8);
+}
+
 // Appends fields in file order, little-endian.
 class Le {
  public:
