@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/CaptureFormat.h"
 #include "capture/PortAudioSource.h"
 
 class RecordingSource : public AudioSource {
@@ -12,11 +13,15 @@ class RecordingSource : public AudioSource {
   explicit RecordingSource(PortAudioSource& inner) : inner_(inner) {}
 
   // What one take() call handed over. `cycle` counts the discards since the
-  // last clear(): a capture cycle starts with one.
+  // last clear(): a capture cycle starts with one. `buffer` is the whole armed
+  // capture buffer right after the take: where a take comes short, the rest of
+  // the buffer still holds what was there before, and the measurement is made
+  // of that too.
   struct Take {
     int cycle = 0;
     size_t wanted = 0;
     std::vector<int16_t> samples;
+    std::vector<int16_t> buffer;
   };
 
   std::vector<Take> takes;
@@ -41,6 +46,20 @@ class RecordingSource : public AudioSource {
     return all;
   }
 
+  // The capture buffer as the measurement of `cycle` found it.
+  std::vector<int16_t> cycleBuffer(int cycle) const {
+    for (auto t = takes.rbegin(); t != takes.rend(); ++t)
+      if (t->cycle == cycle) return t->buffer;
+    return {};
+  }
+
+  // Cycles whose takes together came short of the armed buffer.
+  int shortCycles() const {
+    int count = 0;
+    for (int c = 1; c <= cycles; ++c) count += cycleSamples(c).size() < cycleBuffer(c).size();
+    return count;
+  }
+
   int deviceCount() override { return inner_.deviceCount(); }
   bool open(const WaveFormat& format, std::string& reason) override {
     ++opens;
@@ -54,7 +73,9 @@ class RecordingSource : public AudioSource {
   }
   size_t take(int16_t* dst, size_t max) override {
     const size_t got = inner_.take(dst, max);
-    takes.push_back(Take{cycles, max, std::vector<int16_t>(dst, dst + got)});
+    const int16_t* armed = CaptureHdr.lpData;
+    takes.push_back(Take{cycles, max, std::vector<int16_t>(dst, dst + got),
+                         std::vector<int16_t>(armed, armed + CaptureHdr.dwBufferLength / sizeof(int16_t))});
     return got;
   }
   uint64_t delivered() const override { return inner_.delivered(); }
