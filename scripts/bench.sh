@@ -12,17 +12,18 @@ BUILD_DIR=${BENCH_BUILD_DIR:-build-bench}
 
 bash scripts/install-deps.sh
 source scripts/lib/packages.sh
+source scripts/lib/sound-server.sh
 # Google Benchmark; a sound server and ALSA's PulseAudio plug-in to start the real program with.
-ensure_packages libbenchmark-dev pulseaudio pulseaudio-utils libasound2-plugins
+ensure_packages libbenchmark-dev
+ensure_sound_server_packages
 
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DLMX_BENCH=ON >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target lmx_bench lmx_bench_realtime lmx_startup_bench lmx_bench_report
 
 began=$(date +%s)
 work=$(mktemp -d)
-pulse_pid=""
 cleanup() {
-  if [ -n "$pulse_pid" ]; then kill "$pulse_pid" 2>/dev/null || true; wait "$pulse_pid" 2>/dev/null || true; fi
+  stop_sound_server
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -38,25 +39,14 @@ echo "== Quick benchmarks"
 
 echo "== Start-up"
 # A private sound server with one silent source, so the real program finds an input.
-if command -v pulseaudio >/dev/null; then
-  cat >"$work/server.pa" <<PA
-load-module module-native-protocol-unix socket=$work/pulse.socket auth-anonymous=1
-load-module module-null-sink sink_name=null rate=44100 channels=1
-set-default-source null.monitor
-PA
-  HOME=$work pulseaudio -n -F "$work/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-    --disable-shm=yes >"$work/pulse.log" 2>&1 &
-  pulse_pid=$!
-  for _ in $(seq 50); do [ -S "$work/pulse.socket" ] && break; sleep 0.1; done
-fi
-if [ -S "$work/pulse.socket" ]; then
-  PULSE_SERVER=unix:$work/pulse.socket "$bench/lmx_startup_bench" \
-    --benchmark_out="$work/startup.json" --benchmark_out_format=json
+if start_sound_server "$work/pulse"; then
+  "$bench/lmx_startup_bench" --benchmark_out="$work/startup.json" --benchmark_out_format=json
 else
   echo "No private sound server: the real program's start-up is not measured"
+  unset PULSE_SERVER
   "$bench/lmx_startup_bench" --benchmark_out="$work/startup.json" --benchmark_out_format=json
 fi
-if [ -n "$pulse_pid" ]; then kill "$pulse_pid" 2>/dev/null || true; wait "$pulse_pid" 2>/dev/null || true; pulse_pid=""; fi
+stop_sound_server
 
 echo "== Pause and 50 scan points in real time (about 85 s)"
 "$bench/lmx_bench_realtime" --benchmark_out="$work/realtime.json" --benchmark_out_format=json

@@ -21,7 +21,7 @@ case "${1:-}" in
 esac
 
 bash scripts/install-deps.sh
-ensure_packages pulseaudio pulseaudio-utils libasound2-plugins
+ensure_sound_server_packages
 BUILD_DIR=${BUILD_DIR:-build}
 bash scripts/build.sh >/dev/null
 generator=$BUILD_DIR/tools/lmx-signal

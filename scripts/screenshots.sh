@@ -22,7 +22,8 @@ case "${1:-}" in
 esac
 
 bash scripts/install-deps.sh
-ensure_packages pulseaudio pulseaudio-utils libasound2-plugins xvfb xdotool x11-utils imagemagick
+ensure_sound_server_packages
+ensure_packages xvfb xdotool x11-utils imagemagick
 BUILD_DIR=${BUILD_DIR:-build}
 bash scripts/build.sh >/dev/null
 generator=$BUILD_DIR/tools/lmx-signal
