@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test (no display or sound card needed).
+# Installs what is missing, builds, and runs every test (no display or sound
+# card needed). The live-audio test runs against a private sound server that
+# it starts itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/packages.sh
 bash scripts/install-deps.sh
+ensure_sound_server_packages
 bash scripts/build.sh "$@"
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure
