@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test (no display or sound
 # card needed). The live-audio test runs against a private sound server that
-# it starts itself.
+# it starts itself. LMX_TEST_SELECTION (a CTest name pattern) runs only the
+# tests it names, with their whole output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
 bash scripts/install-deps.sh
 ensure_sound_server_packages
 bash scripts/build.sh "$@"
-ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure
+selection=()
+[ -n "${LMX_TEST_SELECTION:-}" ] && selection=(--tests-regex "$LMX_TEST_SELECTION" --verbose)
+ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure "${selection[@]}"
