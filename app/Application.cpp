@@ -1,10 +1,10 @@
-#include "app/Application.h"
+#include "Application.h"
 
-#include "app/MainUnit.h"
-#include "measure/Startunit.h"
-#include "settings/ToolsUnit.h"
-#include "windows/AboutUnit.h"
-#include "windows/DataUnit.h"
+#include "AboutUnit.h"
+#include "DataUnit.h"
+#include "MainUnit.h"
+#include "Startunit.h"
+#include "ToolsUnit.h"
 
 void CreateForms() {
   MainForm = new TMainForm;

@@ -1,4 +1,4 @@
-#include "app/MainUnit.h"
+#include "MainUnit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,20 +11,21 @@
 #include <algorithm>
 #include <utility>
 
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
-#include "images/BitmapFile.h"
-#include "images/Comparison.h"
-#include "measure/Calibration.h"
-#include "measure/Monitor.h"
-#include "measure/Scan.h"
-#include "settings/Settings.h"
-#include "settings/ToolsUnit.h"
-#include "windows/AboutUnit.h"
-#include "windows/DataUnit.h"
-#include "windows/FileDialogs.h"
-#include "windows/MessageBoxes.h"
-#include "windows/WindowLook.h"
+#include "AboutUnit.h"
+#include "BitmapFile.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "Comparison.h"
+#include "DataUnit.h"
+#include "FileDialogs.h"
+#include "MessageBoxes.h"
+#include "Monitor.h"
+#include "Scan.h"
+#include "Settings.h"
+#include "Startunit.h"
+#include "ToolsUnit.h"
+#include "WaveIn.h"
+#include "WindowLook.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -235,7 +236,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormShow() {
-  if (!terminating_) Calibrate(settingsKeyStore());
+  if (!terminating_) Calibrate(settingsKeyStore(), *this);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -429,3 +430,18 @@ bool TMainForm::ProcessMessagesAndCheckStopped() {
 void TMainForm::ClearDataList() { DataForm->Clear(); }
 
 void TMainForm::AppendDataLine(const QString& text) { DataForm->AppendLine(text); }
+
+void TMainForm::ShowError(const QString& text) { ShowMessage(BoxKind::Error, text); }
+
+void TMainForm::ShowStoreError(const QString& text) { ShowDefaultError(text); }
+
+void TMainForm::ShowProgress(int position) {
+  StartBox->ProgressBar->setValue(position);
+  StartBox->show();
+  // Lets the window system map and paint the progress window; user input
+  // stays queued, so no command can be given during the calibration.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  StartBox->ProgressBar->repaint();
+}
+
+void TMainForm::HideProgress() { StartBox->hide(); }

@@ -7,10 +7,10 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "app/StatusPanels.h"
-#include "images/PicturePreview.h"
-#include "measure/MeasureHost.h"
-#include "plot/PlotSurface.h"
+#include "MeasureHost.h"
+#include "PicturePreview.h"
+#include "PlotSurface.h"
+#include "StatusPanels.h"
 
 // The client area: shows the window surface, with the tool bar and the status
 // bar on top as child widgets and the lowered frame of the drawing area.
@@ -112,6 +112,10 @@ class TMainForm : public QMainWindow, public MeasureHost {
   void EndRecording() override;
   void ClearDataList() override;
   void AppendDataLine(const QString& text) override;
+  void ShowError(const QString& text) override;
+  void ShowStoreError(const QString& text) override;
+  void ShowProgress(int position) override;
+  void HideProgress() override;
 
  protected:
   void showEvent(QShowEvent* event) override;

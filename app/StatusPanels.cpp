@@ -1,4 +1,4 @@
-#include "app/StatusPanels.h"
+#include "StatusPanels.h"
 
 namespace {
 constexpr int kFirstPanelWidth = 251;  // x = 0 to 250

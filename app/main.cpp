@@ -1,9 +1,9 @@
 // Spectrometer LMX: the sound card as the measuring input of a spectrometer.
 #include <QApplication>
 
-#include "app/Application.h"
-#include "app/MainUnit.h"
-#include "windows/MessageBoxes.h"
+#include "Application.h"
+#include "MainUnit.h"
+#include "MessageBoxes.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);

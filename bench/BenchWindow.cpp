@@ -2,12 +2,12 @@
 
 #include <QApplication>
 
-#include "app/Application.h"
-#include "app/MainUnit.h"
-#include "capture/WaveIn.h"
+#include "Application.h"
+#include "MainUnit.h"
+#include "WaveIn.h"
 
 BenchWindow::BenchWindow() {
-  setAudioSource(&audio);
+  SetAudioSource(&audio);
   env.storeValue("zero", 0);
   CreateForms();
   MainForm->show();
@@ -16,7 +16,7 @@ BenchWindow::BenchWindow() {
 
 BenchWindow::~BenchWindow() {
   DestroyForms();
-  setAudioSource(&env.audio);
+  SetAudioSource(&env.audio);
 }
 
 void BenchWindow::Settle() {

@@ -13,9 +13,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "images/BitmapFile.h"
-#include "measure/Scan.h"
-#include "plot/PlotSurface.h"
+#include "BitmapFile.h"
+#include "PlotSurface.h"
+#include "Scan.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {

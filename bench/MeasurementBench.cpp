@@ -9,17 +9,17 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/MainUnit.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "DataUnit.h"
+#include "MainUnit.h"
+#include "Monitor.h"
+#include "Rounding.h"
+#include "Scan.h"
+#include "Settings.h"
+#include "WaveIn.h"
 #include "bench/BenchWindow.h"
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
-#include "measure/Calibration.h"
-#include "measure/Monitor.h"
-#include "measure/Rounding.h"
-#include "measure/Scan.h"
-#include "settings/Settings.h"
 #include "tests/measure/AllocationCounter.h"
-#include "windows/DataUnit.h"
 
 namespace {
 
@@ -103,9 +103,9 @@ void BM_MonitorFrameParts(benchmark::State& state) {
     plot.Clean();
     const Steady::time_point t2 = Steady::now();
     for (int n = 0; n < kSignalSamples; ++n)
-      SignalBuffer[n] = static_cast<int16_t>(RoundHalfEven(SignalBuffer[n] / static_cast<double>(weak)));
+      SignalBuffer[n] = static_cast<int16_t>(RoundHalfEven(SignalBuffer[n] / static_cast<double>(lmx::weak)));
     const Steady::time_point t3 = Steady::now();
-    const int base = kMonitorBaseline - RoundHalfEven(zero / static_cast<double>(weak));
+    const int base = kMonitorBaseline - RoundHalfEven(lmx::zero / static_cast<double>(lmx::weak));
     plot.MoveTo(kMonitorFirstSample + kMonitorLeft, base + SignalBuffer[kMonitorFirstSample]);
     for (int n = kMonitorFirstSample + 1; n < kSignalSamples; ++n)
       plot.LineTo(n + kMonitorLeft, base + SignalBuffer[n]);
@@ -185,8 +185,8 @@ void BM_PointArithmetic(benchmark::State& state) {
   for (auto _ : state) {
     int32_t sum = 0;
     for (int capture = 0; capture < kCapturesPerPoint; ++capture)
-      sum += CaptureMeanDeviation(samples.data() + capture * kPointSamples, kPointSamples, zero);
-    benchmark::DoNotOptimize(PointValue(sum, weak));
+      sum += CaptureMeanDeviation(samples.data() + capture * kPointSamples, kPointSamples, lmx::zero);
+    benchmark::DoNotOptimize(PointValue(sum, lmx::weak));
   }
 }
 BENCHMARK(BM_PointArithmetic)->Unit(benchmark::kMicrosecond);
@@ -203,8 +203,8 @@ void BM_ScanPointParts(benchmark::State& state) {
   auto restart = [&plot, &k] {
     MainForm->ClearDataList();
     plot.Clean();
-    plot.Coordinat(start, finish);
-    std::fill(std::begin(Spectrum), std::end(Spectrum), 0);
+    plot.Coordinat(lmx::start, lmx::finish);
+    std::fill(std::begin(lmx::Spectrum), std::end(lmx::Spectrum), 0);
     BenchWindow::Settle();
     k = 0;
   };
@@ -222,20 +222,20 @@ void BM_ScanPointParts(benchmark::State& state) {
     for (int c = 0; c < kCapturesPerPoint; ++c) {
       WaveInCycle(kScanCaptureMs);
       benchmark::DoNotOptimize(WaveInLost());
-      Spectrum[k] += CaptureMeanDeviation(PointBuffer, kPointSamples, zero);
+      lmx::Spectrum[k] += CaptureMeanDeviation(PointBuffer, kPointSamples, lmx::zero);
     }
-    Spectrum[k] = PointValue(Spectrum[k], weak);
+    lmx::Spectrum[k] = PointValue(lmx::Spectrum[k], lmx::weak);
     captureAllocations += allocations::End();
     const Steady::time_point t1 = Steady::now();
     allocations::Begin();
-    MainForm->AppendDataLine(QString::number(Spectrum[k]));
+    MainForm->AppendDataLine(QString::number(lmx::Spectrum[k]));
     lineAllocations += allocations::End();
     const Steady::time_point t2 = Steady::now();
     allocations::Begin();
     if (k == 0)
-      plot.MoveTo(kScanLeft, kScanBottom - Spectrum[0]);
+      plot.MoveTo(kScanLeft, kScanBottom - lmx::Spectrum[0]);
     else
-      plot.LineTo(kScanLeft + k, kScanBottom - Spectrum[k]);
+      plot.LineTo(kScanLeft + k, kScanBottom - lmx::Spectrum[k]);
     curveAllocations += allocations::End();
     const Steady::time_point t3 = Steady::now();
     allocations::Begin();

@@ -8,13 +8,13 @@
 #include <chrono>
 #include <thread>
 
-#include "app/MainUnit.h"
+#include "Clock.h"
+#include "DataUnit.h"
+#include "MainUnit.h"
+#include "Scan.h"
+#include "WaveIn.h"
 #include "bench/BenchWindow.h"
-#include "capture/Clock.h"
-#include "capture/WaveIn.h"
-#include "measure/Scan.h"
 #include "tests/support/FakeAudioSource.h"
-#include "windows/DataUnit.h"
 
 namespace {
 
@@ -91,8 +91,8 @@ void BM_RealTimeScan(benchmark::State& state) {
   NotingClock clock;
   FakeAudioSource audio(clock);
   audio.signal = [](int cycle, size_t i) { return static_cast<int16_t>((cycle * 7 + static_cast<int>(i)) % 41 - 20); };
-  setActiveClock(&clock);
-  setAudioSource(&audio);
+  SetActiveClock(&clock);
+  SetAudioSource(&audio);
   // The user presses Stop while the 50th line is being added.
   const QMetaObject::Connection stopper =
       QObject::connect(DataForm->DataMemo, &QPlainTextEdit::blockCountChanged, [](int lines) {
@@ -111,8 +111,8 @@ void BM_RealTimeScan(benchmark::State& state) {
   }
   QObject::disconnect(stopper);
   MainForm->Spectr1Input->setChecked(true);
-  setAudioSource(&window.audio);
-  setActiveClock(&window.env.clock);
+  SetAudioSource(&window.audio);
+  SetActiveClock(&window.env.clock);
   state.counters["points"] = DataForm->DataMemo->document()->blockCount();
   state.counters["wall_s"] = seconds;
   state.counters["ratio"] = ratio;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/AudioSource.h"
-#include "capture/Clock.h"
+#include "AudioSource.h"
+#include "Clock.h"
 
 class ReplayAudioSource : public AudioSource {
  public:

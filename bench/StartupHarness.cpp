@@ -3,17 +3,17 @@
 // program's own start-up. The settings come from $XDG_CONFIG_HOME as usual.
 #include <QApplication>
 
-#include "app/Application.h"
-#include "app/MainUnit.h"
+#include "Application.h"
+#include "Clock.h"
+#include "MainUnit.h"
+#include "MessageBoxes.h"
+#include "WaveIn.h"
 #include "bench/ShownProbe.h"
-#include "capture/Clock.h"
-#include "capture/WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
-#include "windows/MessageBoxes.h"
 
 int main(int argc, char* argv[]) {
   FakeAudioSource audio(activeClock());
-  setAudioSource(&audio);
+  SetAudioSource(&audio);
   QApplication application(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setQuitOnLastWindowClosed(false);
@@ -22,6 +22,6 @@ int main(int argc, char* argv[]) {
   MainForm->show();
   const int result = QApplication::exec();
   DestroyForms();
-  setAudioSource(nullptr);
+  SetAudioSource(nullptr);
   return result;
 }

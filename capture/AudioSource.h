@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "capture/CaptureFormat.h"
+#include "CaptureFormat.h"
 
 class AudioSource {
  public:

@@ -1,4 +1,4 @@
-#include "capture/CaptureFormat.h"
+#include "CaptureFormat.h"
 
 WaveFormat CaptureFormat;
 CaptureHeader CaptureHdr;

@@ -1,6 +1,7 @@
-#include "capture/Clock.h"
+#include "Clock.h"
 
 #include <thread>
+#include <utility>
 
 void SystemClock::pause(int ms) {
   // Sleeping until a deadline on the monotonic clock keeps the pause from
@@ -32,12 +33,16 @@ void VirtualClock::pause(int ms) {
 
 namespace {
 SystemClock systemClock;
+Clock* installed = nullptr;  // a test's clock
 Clock* active = &systemClock;
 }  // namespace
 
 Clock& activeClock() { return *active; }
 
-void setActiveClock(Clock* clock) { active = clock ? clock : &systemClock; }
+Clock* SetActiveClock(Clock* clock) {
+  active = clock ? clock : &systemClock;
+  return std::exchange(installed, clock);
+}
 
 void Pause(int ms) { active->pause(ms); }
 

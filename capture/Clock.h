@@ -46,7 +46,8 @@ class VirtualClock : public Clock {
 };
 
 Clock& activeClock();
-void setActiveClock(Clock* clock);  // nullptr restores the system clock
+// Installs a clock and returns the one it replaces; nullptr restores the system clock.
+Clock* SetActiveClock(Clock* clock);
 
 // The platform's Sleep, through the active clock.
 void Pause(int ms);

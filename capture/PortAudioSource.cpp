@@ -1,4 +1,4 @@
-#include "capture/PortAudioSource.h"
+#include "PortAudioSource.h"
 
 #include <portaudio.h>
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/AudioSource.h"
-#include "capture/SampleRing.h"
+#include "AudioSource.h"
+#include "SampleRing.h"
 
 class PortAudioSource : public AudioSource {
  public:

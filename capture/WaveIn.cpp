@@ -1,8 +1,10 @@
-#include "capture/WaveIn.h"
+#include "WaveIn.h"
 
-#include "capture/CaptureFormat.h"
-#include "capture/Clock.h"
-#include "capture/PortAudioSource.h"
+#include <utility>
+
+#include "CaptureFormat.h"
+#include "Clock.h"
+#include "PortAudioSource.h"
 
 namespace {
 
@@ -49,7 +51,7 @@ void watchDelivery() {
 
 AudioSource& audioSource() { return installed ? *installed : realSource(); }
 
-void setAudioSource(AudioSource* source) { installed = source; }
+AudioSource* SetAudioSource(AudioSource* source) { return std::exchange(installed, source); }
 
 int WaveInDeviceCount() { return audioSource().deviceCount(); }
 

@@ -10,15 +10,16 @@
 #include <cstdint>
 #include <string>
 
-#include "capture/AudioSource.h"
+#include "AudioSource.h"
 
 constexpr int kStartupWaitMs = 5000;   // longest wait for the first sample after open
 constexpr int kSilenceLimitMs = 2000;  // no sample for this long: the input is lost
 constexpr int kPollMs = 10;            // step of the waits above
 
-// The back end in use; tests install a double. nullptr restores the real one.
+// The back end in use; tests install a double and get back the one it
+// replaces. nullptr restores the real one.
 AudioSource& audioSource();
-void setAudioSource(AudioSource* source);
+AudioSource* SetAudioSource(AudioSource* source);
 
 // Number of usable wave input devices (0: none).
 int WaveInDeviceCount();

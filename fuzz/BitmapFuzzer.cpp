@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "images/BitmapFile.h"
+#include "BitmapFile.h"
 
 namespace {
 

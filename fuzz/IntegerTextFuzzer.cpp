@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "settings/IntegerText.h"
+#include "IntegerText.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/FileKeyStore.h"
+#include "FileKeyStore.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "images/BitmapFile.h"
+#include "BitmapFile.h"
 
 #include <QDir>
 #include <QFile>

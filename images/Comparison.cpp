@@ -1,7 +1,7 @@
-#include "images/Comparison.h"
+#include "Comparison.h"
 
-#include "plot/PlotSurface.h"
-#include "plot/Raster.h"
+#include "PlotSurface.h"
+#include "Raster.h"
 
 QImage ComparisonMask(const QImage& picture) {
   QImage mask(picture.size(), QImage::Format_Mono);

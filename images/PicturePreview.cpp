@@ -1,10 +1,10 @@
-#include "images/PicturePreview.h"
+#include "PicturePreview.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QVBoxLayout>
 
-#include "images/BitmapFile.h"
+#include "BitmapFile.h"
 
 namespace {
 constexpr int kPreviewSide = 150;

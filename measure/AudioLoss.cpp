@@ -1,7 +1,6 @@
-#include "measure/AudioLoss.h"
+#include "AudioLoss.h"
 
-#include "capture/WaveIn.h"
-#include "windows/MessageBoxes.h"
+#include "WaveIn.h"
 
 void EndWithAudioFailure(MeasureHost& host, AudioFailure failure) {
   host.EndRecording();
@@ -10,5 +9,5 @@ void EndWithAudioFailure(MeasureHost& host, AudioFailure failure) {
                            ? QStringLiteral("The audio input could not be opened (%1). The recording has not started.")
                            : QStringLiteral("The audio input was lost (%1). The recording has been stopped; "
                                             "the points measured before stay.");
-  ShowMessage(BoxKind::Error, text.arg(reason));
+  host.ShowError(text.arg(reason));
 }

@@ -2,7 +2,7 @@
 // Ending a recording whose audio input failed: the Idle state first, then an
 // error box with the back end's reason, so that no stale samples are ever
 // presented as a measurement.
-#include "measure/MeasureHost.h"
+#include "MeasureHost.h"
 
 enum class AudioFailure { CannotOpen, Lost };
 

@@ -1,38 +1,29 @@
-#include "measure/Calibration.h"
+#include "Calibration.h"
 
-#include <QCoreApplication>
+#include "CaptureFormat.h"
+#include "Clock.h"
+#include "Rounding.h"
+#include "WaveIn.h"
 
-#include "capture/CaptureFormat.h"
-#include "capture/Clock.h"
-#include "capture/WaveIn.h"
-#include "measure/Rounding.h"
-#include "measure/Startunit.h"
-#include "windows/MessageBoxes.h"
-
+namespace lmx {
 int32_t zero = 0;
+}
 
 namespace {
 
 const char* const kZeroValue = "zero";
 
 // Hides the progress window however the measurement ends.
-struct ProgressShown {
-  ProgressShown() {
-    StartBox->ProgressBar->setValue(0);
-    StartBox->show();
-    showOnScreen();
-  }
-  ~ProgressShown() { StartBox->hide(); }
-  void step(int position) {
-    StartBox->ProgressBar->setValue(position);
-    showOnScreen();
-  }
-  // Lets the window system map and paint the progress window; user input
-  // stays queued, so no command can be given during the calibration.
-  static void showOnScreen() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    StartBox->ProgressBar->repaint();
-  }
+class ProgressShown {
+ public:
+  explicit ProgressShown(MeasureHost& host) : host_(host) { host_.ShowProgress(0); }
+  ~ProgressShown() { host_.HideProgress(); }
+  ProgressShown(const ProgressShown&) = delete;
+  ProgressShown& operator=(const ProgressShown&) = delete;
+  void step(int position) { host_.ShowProgress(position); }
+
+ private:
+  MeasureHost& host_;
 };
 
 // Captures one full Signal buffer; false with the reason when it cannot.
@@ -64,32 +55,31 @@ int32_t ZeroLevelOf(const int16_t* samples, int count) {
   return RoundHalfEven(static_cast<double>(sum) / count);
 }
 
-void Calibrate(KeyStore& store) {
+void Calibrate(KeyStore& store, MeasureHost& host) {
   if (WaveInDeviceCount() == 0) return;
   try {
     OpenedKey key(store);
     if (key->valueExists(kZeroValue)) {
-      zero = key->readInteger(kZeroValue);
+      lmx::zero = key->readInteger(kZeroValue);
       return;
     }
-    ProgressShown progress;
+    ProgressShown progress(host);
     for (int i = 1; i <= kCalibrationWaitSteps; ++i) {
       Pause(kCalibrationStepMs);
       progress.step(5 * i);
     }
     std::string reason;
     if (!CaptureSignalBuffer(reason)) {
-      StartBox->hide();
-      ShowMessage(BoxKind::Error,
-                  QStringLiteral("The audio input could not be read (%1). The zero level is taken as 0 "
+      host.HideProgress();
+      host.ShowError(QStringLiteral("The audio input could not be read (%1). The zero level is taken as 0 "
                                  "and will be measured again at the next start.")
-                      .arg(QString::fromStdString(reason)));
+                         .arg(QString::fromStdString(reason)));
       return;
     }
-    zero = ZeroLevelOf(SignalBuffer, kSignalSamples);
-    key->writeInteger(kZeroValue, zero);
+    lmx::zero = ZeroLevelOf(SignalBuffer, kSignalSamples);
+    key->writeInteger(kZeroValue, lmx::zero);
   } catch (const StoreError& error) {
-    StartBox->hide();
-    ShowDefaultError(QString::fromStdString(error.what()));
+    host.HideProgress();
+    host.ShowStoreError(QString::fromStdString(error.what()));
   }
 }

@@ -1,5 +1,7 @@
 #pragma once
-// What a running measurement needs of the main window.
+// What a measurement needs of the main window: the drawing surfaces, the
+// status bar, the data list, message processing, and the user's view of
+// errors and of the calibration's progress.
 #include <QString>
 
 class PlotSurface;
@@ -19,4 +21,13 @@ class MeasureHost {
   // The data list window.
   virtual void ClearDataList() = 0;
   virtual void AppendDataLine(const QString& text) = 0;
+
+  // An error box with the text.
+  virtual void ShowError(const QString& text) = 0;
+  // The default error box of the settings store's errors.
+  virtual void ShowStoreError(const QString& text) = 0;
+  // The calibration's progress window at `position` (0 to 100), shown at once
+  // and without taking user input; HideProgress closes it.
+  virtual void ShowProgress(int position) = 0;
+  virtual void HideProgress() = 0;
 };

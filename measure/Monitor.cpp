@@ -1,12 +1,12 @@
-#include "measure/Monitor.h"
+#include "Monitor.h"
 
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
-#include "measure/AudioLoss.h"
-#include "measure/Calibration.h"
-#include "measure/Rounding.h"
-#include "plot/PlotSurface.h"
-#include "settings/Settings.h"
+#include "AudioLoss.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "PlotSurface.h"
+#include "Rounding.h"
+#include "Settings.h"
+#include "WaveIn.h"
 
 void DrawMonitorFrame(PlotSurface& plot, int16_t* samples, int32_t zeroLevel, int32_t attenuation) {
   plot.Clean();
@@ -32,7 +32,7 @@ void RunMonitor(MeasureHost& host) {
       EndWithAudioFailure(host, AudioFailure::Lost);
       return;
     }
-    DrawMonitorFrame(host.Surfaces(), SignalBuffer, zero, weak);
+    DrawMonitorFrame(host.Surfaces(), SignalBuffer, lmx::zero, lmx::weak);
     if (host.ProcessMessagesAndCheckStopped()) break;
   }
   WaveInClose();

@@ -3,7 +3,7 @@
 // redrawn every 40 ms until Stop.
 #include <cstdint>
 
-#include "measure/MeasureHost.h"
+#include "MeasureHost.h"
 
 constexpr int kMonitorFrameMs = 40;
 constexpr int kMonitorBaseline = 250;

@@ -1,17 +1,19 @@
-#include "measure/Scan.h"
+#include "Scan.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
-#include "measure/AudioLoss.h"
-#include "measure/Calibration.h"
-#include "measure/Rounding.h"
-#include "plot/PlotSurface.h"
-#include "settings/Settings.h"
+#include "AudioLoss.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "PlotSurface.h"
+#include "Rounding.h"
+#include "Settings.h"
+#include "WaveIn.h"
 
+namespace lmx {
 int32_t Spectrum[kScanPoints];
+}
 
 int32_t CaptureMeanDeviation(const int16_t* samples, int count, int32_t zeroLevel) {
   int64_t sum = 0;
@@ -31,12 +33,12 @@ bool MeasurePoint(int k) {
   for (int capture = 0; capture < kCapturesPerPoint; ++capture) {
     WaveInCycle(kScanCaptureMs);
     if (WaveInLost()) {
-      Spectrum[k] = 0;  // an incomplete point is not a measurement
+      lmx::Spectrum[k] = 0;  // an incomplete point is not a measurement
       return false;
     }
-    Spectrum[k] += CaptureMeanDeviation(PointBuffer, kPointSamples, zero);
+    lmx::Spectrum[k] += CaptureMeanDeviation(PointBuffer, kPointSamples, lmx::zero);
   }
-  Spectrum[k] = PointValue(Spectrum[k], weak);
+  lmx::Spectrum[k] = PointValue(lmx::Spectrum[k], lmx::weak);
   return true;
 }
 
@@ -48,13 +50,13 @@ void RunScan(MeasureHost& host) {
   // The data list still holds the last scan's numbers: it is cleared only
   // once the device is open, so a scan that cannot start loses nothing.
   WaveInArm(PointBuffer, sizeof PointBuffer);
-  std::fill(std::begin(Spectrum), std::end(Spectrum), 0);
+  std::fill(std::begin(lmx::Spectrum), std::end(lmx::Spectrum), 0);
   if (!WaveInOpen()) {
     EndWithAudioFailure(host, AudioFailure::CannotOpen);
     return;
   }
   plot.Clean();
-  plot.Coordinat(start, finish);
+  plot.Coordinat(lmx::start, lmx::finish);
   host.ClearDataList();
   bool lost = false;
   for (int k = 0; k < kScanPoints; ++k) {
@@ -62,11 +64,11 @@ void RunScan(MeasureHost& host) {
       lost = true;
       break;
     }
-    host.AppendDataLine(QString::number(Spectrum[k]));
+    host.AppendDataLine(QString::number(lmx::Spectrum[k]));
     if (k == 0)
-      plot.MoveTo(kScanLeft, kScanBottom - Spectrum[0]);
+      plot.MoveTo(kScanLeft, kScanBottom - lmx::Spectrum[0]);
     else
-      plot.LineTo(kScanLeft + k, kScanBottom - Spectrum[k]);
+      plot.LineTo(kScanLeft + k, kScanBottom - lmx::Spectrum[k]);
     // The first point runs without message processing and without a stop check.
     if (k >= 1 && host.ProcessMessagesAndCheckStopped()) break;
   }

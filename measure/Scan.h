@@ -4,7 +4,7 @@
 // by the attenuation, drawn as a red curve under a wavelength axis.
 #include <cstdint>
 
-#include "measure/MeasureHost.h"
+#include "MeasureHost.h"
 
 constexpr int kScanPoints = 750;
 constexpr int kCapturesPerPoint = 20;
@@ -12,7 +12,9 @@ constexpr int kScanCaptureMs = 70;
 constexpr int kScanLeft = 30;     // point k stands at x = 30 + k
 constexpr int kScanBottom = 485;  // and y = 485 - S[k]
 
-extern int32_t Spectrum[kScanPoints];
+namespace lmx {
+extern int32_t Spectrum[kScanPoints];  // the points of the last scan
+}
 
 // Runs until the scan is complete, Stop is given or the input is lost, and
 // leaves the Idle state.

@@ -1,9 +1,9 @@
-#include "measure/Startunit.h"
+#include "Startunit.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "windows/WindowLook.h"
+#include "WindowLook.h"
 
 TStartBox* StartBox = nullptr;
 

@@ -1,11 +1,11 @@
-#include "plot/PlotSurface.h"
+#include "PlotSurface.h"
 
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
 
-#include "measure/Rounding.h"
-#include "plot/Raster.h"
+#include "Raster.h"
+#include "Rounding.h"
 
 namespace {
 

@@ -14,15 +14,7 @@
 #include <functional>
 #include <vector>
 
-constexpr QRgb kWhite = 0xFFFFFFFFu;       // background and brush
-constexpr QRgb kTraceRed = 0xFFFF0000u;    // trace pen
-constexpr QRgb kAxisGray = 0xFF808080u;    // axis pen
-constexpr QRgb kWindowText = 0xFF000000u;  // text
-
-constexpr int kClientWidth = 800;
-constexpr int kClientHeight = 566;
-constexpr int kToolBarHeight = 33;   // the tool bar covers y = 0 to 32 on the window
-constexpr int kStatusBarTop = 547;   // the status bar covers y = 547 to 565
+#include "Layout.h"
 
 // Value of wavelength label i (0 to 5) of an axis from `start` to `finish`.
 int32_t AxisLabel(int32_t start, int32_t finish, int i);

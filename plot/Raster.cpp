@@ -1,4 +1,4 @@
-#include "plot/Raster.h"
+#include "Raster.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds in Release (in $BENCH_BUILD_DIR, default build-bench), runs every
+# Builds in Release (preset "bench", into build-bench), runs every
 # benchmark and prints the figures against their goals; writes the same table
 # with the date and the machine to docs/performance.md.
 #
@@ -8,7 +8,7 @@
 # Measure on a quiet machine: the load average is recorded with the figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD_DIR=${BENCH_BUILD_DIR:-build-bench}
+BUILD_DIR=build-bench
 
 bash scripts/install-deps.sh
 source scripts/lib/packages.sh
@@ -17,8 +17,8 @@ source scripts/lib/sound-server.sh
 ensure_packages libbenchmark-dev
 ensure_sound_server_packages
 
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DLMX_BENCH=ON >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target lmx_bench lmx_bench_realtime lmx_startup_bench lmx_bench_report
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j"$(nproc)" --target lmx_bench lmx_bench_realtime lmx_startup_bench lmx_bench_report
 
 began=$(date +%s)
 work=$(mktemp -d)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds into $BUILD_DIR (default: build). Extra arguments go to CMake.
+# Configures and builds one of the CMake presets (CMakePresets.json; default:
+# "default", into build/). Extra arguments go to CMake's configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$@" >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)"
+PRESET=${PRESET:-default}
+cmake --preset "$PRESET" "$@" >/dev/null
+cmake --build --preset "$PRESET" -j"$(nproc)"

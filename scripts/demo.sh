@@ -22,7 +22,7 @@ esac
 
 bash scripts/install-deps.sh
 ensure_sound_server_packages
-BUILD_DIR=${BUILD_DIR:-build}
+BUILD_DIR=build
 bash scripts/build.sh >/dev/null
 generator=$BUILD_DIR/tools/lmx-signal
 

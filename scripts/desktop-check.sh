@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
 bash scripts/install-deps.sh
 ensure_packages desktop-file-utils appstream
-BUILD_DIR=${BUILD_DIR:-build}
+BUILD_DIR=build
 bash scripts/build.sh "$@" >/dev/null
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/lmx-install-XXXXXX")

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (fuzz/) with clang into $BUILD_DIR (default
+# Builds the libFuzzer targets (fuzz/) with clang (preset "fuzz", into
 # build-fuzz) and runs each for the given number of seconds (default 30),
 # starting from the seed corpus in fuzz/corpus/<target>/. New inputs go to the
 # build folder, so the seeds in the repository stay as they are. A finding is
@@ -7,16 +7,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-BUILD_DIR=${BUILD_DIR:-build-fuzz}
+BUILD_DIR=build-fuzz
 targets=(bitmap settings_file integer_text)
 
 bash scripts/install-deps.sh
 source scripts/lib/packages.sh
 ensure_packages clang libclang-rt-14-dev
 
-CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLMX_FUZZ=ON -DLMX_TESTS=OFF -DLMX_BENCH=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 mkdir -p "$BUILD_DIR/fuzz-artifacts"
 failed=0

@@ -24,7 +24,7 @@ esac
 bash scripts/install-deps.sh
 ensure_sound_server_packages
 ensure_packages xvfb xdotool x11-utils imagemagick
-BUILD_DIR=${BUILD_DIR:-build}
+BUILD_DIR=build
 bash scripts/build.sh >/dev/null
 generator=$BUILD_DIR/tools/lmx-signal
 

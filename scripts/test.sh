@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test (no display or sound
-# card needed). The live-audio test runs against a private sound server that
-# it starts itself. LMX_TEST_SELECTION (a CTest name pattern) runs only the
-# tests it names, with their whole output.
+# card needed): the tests on a virtual X server and the live-audio test start
+# their own private servers. PRESET chooses the build (CMakePresets.json;
+# default "default"); extra arguments go to CMake. LMX_TEST_SELECTION (a CTest
+# name pattern) runs only the tests it names, with their whole output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
@@ -11,4 +12,4 @@ ensure_sound_server_packages
 bash scripts/build.sh "$@"
 selection=()
 [ -n "${LMX_TEST_SELECTION:-}" ] && selection=(--tests-regex "$LMX_TEST_SELECTION" --verbose)
-ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure "${selection[@]}"
+ctest --preset "${PRESET:-default}" -j"$(nproc)" "${selection[@]}"

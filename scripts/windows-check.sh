@@ -12,8 +12,8 @@ ensure_packages g++-mingw-w64-x86-64
 compiler=x86_64-w64-mingw32-g++
 out=${BUILD_DIR:-build-windows}
 mkdir -p "$out"
-"$compiler" -std=c++17 -Wall -Wextra -Werror -O1 -I. \
-  settings/RegistryKeyStore.cpp settings/KeyStore.cpp settings/Settings.cpp settings/IntegerText.cpp \
+"$compiler" -std=c++17 -Wall -Wextra -Wshadow -Werror -O1 -I. -Icommon -Isettings \
+  settings/RegistryKeyStore.cpp settings/KeyStore.cpp settings/Settings.cpp common/IntegerText.cpp \
   tests/mingw/SettingsLinkCheck.cpp \
   -static -ladvapi32 -o "$out/settings-check.exe"
 # The registry functions must really be imported, not left out by mistake.

@@ -1,4 +1,4 @@
-#include "settings/FileKeyStore.h"
+#include "FileKeyStore.h"
 
 #include <fcntl.h>
 #include <pwd.h>

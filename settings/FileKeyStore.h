@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/KeyStore.h"
+#include "KeyStore.h"
 
 class FileKeyStore : public KeyStore {
  public:

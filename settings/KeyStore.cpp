@@ -1,12 +1,12 @@
-#include "settings/KeyStore.h"
+#include "KeyStore.h"
 
 #include <atomic>
 
 #ifdef _WIN32
-#include "settings/RegistryKeyStore.h"
+#include "RegistryKeyStore.h"
 using PlatformKeyStore = RegistryKeyStore;
 #else
-#include "settings/FileKeyStore.h"
+#include "FileKeyStore.h"
 using PlatformKeyStore = FileKeyStore;
 #endif
 
@@ -24,4 +24,4 @@ KeyStore& settingsKeyStore() {
   return store != nullptr ? *store : platformKeyStore();
 }
 
-void setSettingsKeyStore(KeyStore* store) { g_override.store(store); }
+KeyStore* SetSettingsKeyStore(KeyStore* store) { return g_override.exchange(store); }

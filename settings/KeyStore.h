@@ -35,7 +35,8 @@ class KeyStore {
 
 // The store the program uses; tests put their own in place.
 KeyStore& settingsKeyStore();
-void setSettingsKeyStore(KeyStore* store);  // nullptr restores the platform store
+// Installs a store and returns the one it replaces; nullptr restores the platform store.
+KeyStore* SetSettingsKeyStore(KeyStore* store);
 
 // Opens on construction and closes on destruction, so a key never stays open
 // across an error.

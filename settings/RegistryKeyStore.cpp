@@ -1,5 +1,5 @@
 #ifdef _WIN32
-#include "settings/RegistryKeyStore.h"
+#include "RegistryKeyStore.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // The settings key in the Windows registry:
 // HKEY_CURRENT_USER\software\microsoft\windows\lmx, values of type REG_DWORD.
 #ifdef _WIN32
-#include "settings/KeyStore.h"
+#include "KeyStore.h"
 
 class RegistryKeyStore : public KeyStore {
  public:

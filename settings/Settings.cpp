@@ -1,11 +1,13 @@
-#include "settings/Settings.h"
+#include "Settings.h"
 
 #include <cstdint>
 
 // Start at the defaults so that a failed load never leaves an attenuation of 0.
+namespace lmx {
 int32_t weak = kDefaultWeak;
 int32_t start = kDefaultStart;
 int32_t finish = kDefaultFinish;
+}  // namespace lmx
 
 namespace {
 struct Setting {
@@ -16,9 +18,9 @@ struct Setting {
 
 // Load and save go through the values in this order.
 const Setting kSettings[] = {
-    {"weak", &weak, kDefaultWeak},
-    {"start", &start, kDefaultStart},
-    {"finish", &finish, kDefaultFinish},
+    {"weak", &lmx::weak, kDefaultWeak},
+    {"start", &lmx::start, kDefaultStart},
+    {"finish", &lmx::finish, kDefaultFinish},
 };
 constexpr int kCount = sizeof kSettings / sizeof kSettings[0];
 
@@ -44,7 +46,7 @@ void LoadSettings(KeyStore& store) {
       key->writeInteger(s.name, value);
     }
     // Sanitised at once, so that an error further on cannot leave it at 0.
-    if (s.variable == &weak) value = SaneAttenuation(value);
+    if (s.variable == &lmx::weak) value = SaneAttenuation(value);
     *s.variable = value;
     unread[i].unread = false;
   }

@@ -2,11 +2,14 @@
 // The three operator settings, process-wide, and their load and save.
 #include <cstdint>
 
-#include "settings/KeyStore.h"
+#include "KeyStore.h"
 
+// The operator settings every measurement reads, process-wide.
+namespace lmx {
 extern int32_t weak;    // attenuation: every measured value is divided by it (>= 1)
 extern int32_t start;   // initial wavelength of a scan, angstrom
 extern int32_t finish;  // final wavelength of a scan, angstrom
+}  // namespace lmx
 
 constexpr int32_t kDefaultWeak = 1;
 constexpr int32_t kDefaultStart = 1000;

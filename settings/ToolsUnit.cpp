@@ -1,12 +1,12 @@
-#include "settings/ToolsUnit.h"
+#include "ToolsUnit.h"
 
 #include <QApplication>
 #include <QMenu>
 
-#include "settings/IntegerText.h"
-#include "settings/Settings.h"
-#include "windows/MessageBoxes.h"
-#include "windows/WindowLook.h"
+#include "IntegerText.h"
+#include "MessageBoxes.h"
+#include "Settings.h"
+#include "WindowLook.h"
 
 TToolsBox* ToolsBox = nullptr;
 
@@ -82,9 +82,9 @@ TToolsBox::TToolsBox(QWidget* parent)
 }
 
 void TToolsBox::showEvent(QShowEvent* event) {
-  WeakEdit->setText(QString::number(weak));
-  StartEdit->setText(QString::number(start));
-  EndEdit->setText(QString::number(finish));
+  WeakEdit->setText(QString::number(lmx::weak));
+  StartEdit->setText(QString::number(lmx::start));
+  EndEdit->setText(QString::number(lmx::finish));
   WeakEdit->setFocus();
   QDialog::showEvent(event);
 }
@@ -95,15 +95,15 @@ void TToolsBox::OkButtonClick() {
   int32_t value = 0;
   bool parsed = Parse(WeakEdit, value);
   if (parsed) {
-    weak = SaneAttenuation(value);
+    lmx::weak = SaneAttenuation(value);
     parsed = Parse(StartEdit, value);
     if (parsed) {
-      start = value;
+      lmx::start = value;
       parsed = Parse(EndEdit, value);
-      if (parsed) finish = value;
+      if (parsed) lmx::finish = value;
     }
   }
-  if (weak == 0) weak = 1;
+  if (lmx::weak == 0) lmx::weak = 1;
   if (!parsed) ShowMessage(BoxKind::Error, QStringLiteral("Some parameters are wrong! Please input again!"));
   emit RangeTextChanged(RangeText(StartEdit->text(), EndEdit->text()));
   accept();

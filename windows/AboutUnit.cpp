@@ -1,10 +1,12 @@
-#include "windows/AboutUnit.h"
+#include "AboutUnit.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
-#include "windows/WindowLook.h"
+#include "Version.h"
+#include "WindowLook.h"
 
 TAboutBox* AboutBox = nullptr;
 
@@ -15,7 +17,7 @@ const QString kTranslatorMail = QStringLiteral("lmx-translation@example.org");
 
 namespace {
 
-std::function<void(const QUrl&)> addressOpener;
+AddressOpener addressOpener;
 
 const QPoint kLowerRight(1, 1);
 const QPoint kLowerLeft(-1, 1);
@@ -29,7 +31,7 @@ void OpenAddress(const QUrl& url) {
     QDesktopServices::openUrl(url);
 }
 
-void SetAddressOpener(std::function<void(const QUrl&)> opener) { addressOpener = std::move(opener); }
+AddressOpener SetAddressOpener(AddressOpener opener) { return std::exchange(addressOpener, std::move(opener)); }
 
 ShadowLabel::ShadowLabel(const QString& text, QPoint position, QPoint shadow, QWidget* parent)
     : QWidget(parent), text_(text), shadow_(shadow) {
@@ -118,7 +120,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   ProductName->setPalette(bluePalette);
   ProductName->fitText();
 
-  Version = shadowed("Version", QStringLiteral("Version 2.19"), {64, 48}, kLowerRight);
+  Version = shadowed("Version", QStringLiteral("Version " LMX_VERSION), {64, 48}, kLowerRight);
   Copyright = shadowed("Copyright", QStringLiteral("\u00A9 2026 The LMX developers"), {64, 72}, kLowerRight);
   MailLabel = shadowed("MailLabel", QStringLiteral("E-mail:"), {64, 96}, kLowerRight);
   MailLink = link("MailLink", kAuthorMail, {104, 96}, "Send remarks and propositions...");

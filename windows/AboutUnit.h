@@ -78,4 +78,6 @@ extern const QString kTranslatorMail;
 
 // Asks the desktop to open an address; tests put their own in place.
 void OpenAddress(const QUrl& url);
-void SetAddressOpener(std::function<void(const QUrl&)> opener);  // empty restores the desktop's
+// Installs an opener and returns the one it replaces; empty restores the desktop's.
+using AddressOpener = std::function<void(const QUrl&)>;
+AddressOpener SetAddressOpener(AddressOpener opener);

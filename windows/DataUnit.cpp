@@ -1,9 +1,9 @@
-#include "windows/DataUnit.h"
+#include "DataUnit.h"
 
 #include <QGuiApplication>
 #include <QVBoxLayout>
 
-#include "windows/WindowLook.h"
+#include "WindowLook.h"
 
 TDataForm* DataForm = nullptr;
 

@@ -1,8 +1,9 @@
-#include "windows/FileDialogs.h"
+#include "FileDialogs.h"
 
 #include <QAbstractItemView>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <utility>
 
 namespace {
 FileDialogResponder responder;
@@ -25,4 +26,6 @@ void SetDialogFileName(QFileDialog& dialog, const QString& fileName) {
   if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->clear();
 }
 
-void SetFileDialogResponder(FileDialogResponder newResponder) { responder = std::move(newResponder); }
+FileDialogResponder SetFileDialogResponder(FileDialogResponder newResponder) {
+  return std::exchange(responder, std::move(newResponder));
+}

@@ -12,4 +12,5 @@ QString RunFileDialog(QFileDialog& dialog);
 void SetDialogFileName(QFileDialog& dialog, const QString& fileName);
 
 using FileDialogResponder = std::function<QString(QFileDialog& dialog)>;
-void SetFileDialogResponder(FileDialogResponder responder);  // empty restores real dialogs
+// Installs a responder and returns the one it replaces; empty restores real dialogs.
+FileDialogResponder SetFileDialogResponder(FileDialogResponder responder);

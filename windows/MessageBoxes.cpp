@@ -1,10 +1,11 @@
-#include "windows/MessageBoxes.h"
+#include "MessageBoxes.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <utility>
 
-#include "windows/WindowLook.h"
+#include "WindowLook.h"
 
 namespace {
 
@@ -80,4 +81,4 @@ void ShowDefaultError(const QString& message) {
       QMessageBox::Critical);
 }
 
-void SetBoxResponder(BoxResponder newResponder) { responder = std::move(newResponder); }
+BoxResponder SetBoxResponder(BoxResponder newResponder) { return std::exchange(responder, std::move(newResponder)); }

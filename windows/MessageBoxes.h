@@ -31,4 +31,5 @@ struct BoxRequest {
   BoxButtons buttons;
 };
 using BoxResponder = std::function<BoxAnswer(const BoxRequest&)>;
-void SetBoxResponder(BoxResponder responder);  // empty restores real boxes
+// Installs a responder and returns the one it replaces; empty restores real boxes.
+BoxResponder SetBoxResponder(BoxResponder responder);

@@ -1,4 +1,4 @@
-#include "windows/WindowLook.h"
+#include "WindowLook.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -5,15 +5,15 @@
 
 #include <QApplication>
 
-#include "app/Application.h"
-#include "app/MainUnit.h"
-#include "measure/Calibration.h"
-#include "measure/Startunit.h"
-#include "settings/Settings.h"
-#include "settings/ToolsUnit.h"
+#include "AboutUnit.h"
+#include "Application.h"
+#include "Calibration.h"
+#include "DataUnit.h"
+#include "MainUnit.h"
+#include "Settings.h"
+#include "Startunit.h"
+#include "ToolsUnit.h"
 #include "tests/support/TestEnvironment.h"
-#include "windows/AboutUnit.h"
-#include "windows/DataUnit.h"
 
 class MainFormFixture : public testing::Test {
  protected:

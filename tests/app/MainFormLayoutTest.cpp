@@ -2,7 +2,7 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include "capture/CaptureFormat.h"
+#include "CaptureFormat.h"
 
 #include "tests/app/MainFormFixture.h"
 
@@ -162,10 +162,10 @@ TEST_F(MainFormLayout, StoredSettingsAreLoadedAndSavedAtClose) {
   env.storeValue("start", 2000);
   env.storeValue("finish", 3000);
   launch();
-  EXPECT_EQ(weak, 4);
-  EXPECT_EQ(start, 2000);
-  EXPECT_EQ(finish, 3000);
-  finish = 7000;
+  EXPECT_EQ(lmx::weak, 4);
+  EXPECT_EQ(lmx::start, 2000);
+  EXPECT_EQ(lmx::finish, 3000);
+  lmx::finish = 7000;
   {
     OpenedKey key(*env.store);
     env.store->deleteValue("start");  // deleted while the program runs

@@ -1,7 +1,7 @@
 #include <QExposeEvent>
 #include <QWindow>
 
-#include "measure/Scan.h"
+#include "Scan.h"
 #include "tests/app/MainFormFixture.h"
 
 namespace {

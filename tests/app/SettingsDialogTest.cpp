@@ -9,9 +9,9 @@ class SettingsDialog : public MainFormFixture {
  protected:
   void SetUp() override {
     launch();
-    weak = 1;
-    ::start = 1000;
-    finish = 5000;
+    lmx::weak = 1;
+    lmx::start = 1000;
+    lmx::finish = 5000;
   }
   // Opens the dialog as the Settings button does, types the three texts and
   // presses `key` (Enter for OK, Escape for Cancel).
@@ -25,7 +25,7 @@ class SettingsDialog : public MainFormFixture {
     MainForm->ToolButton->click();
   }
   QString panel1() { return MainForm->StatusBar->PanelText(1); }
-  std::tuple<int32_t, int32_t, int32_t> settings() { return {weak, ::start, finish}; }
+  std::tuple<int32_t, int32_t, int32_t> settings() { return {lmx::weak, lmx::start, lmx::finish}; }
 };
 
 }  // namespace
@@ -58,9 +58,9 @@ TEST_F(SettingsDialog, LayoutTextsAndTabOrder) {
 }
 
 TEST_F(SettingsDialog, ShowingFillsTheEditsFromTheSettings) {
-  weak = 7;
-  ::start = -300;
-  finish = 9000;
+  lmx::weak = 7;
+  lmx::start = -300;
+  lmx::finish = 9000;
   QStringList shown;
   QTimer::singleShot(0, [&] {
     shown << ToolsBox->WeakEdit->text() << ToolsBox->StartEdit->text() << ToolsBox->EndEdit->text();
@@ -117,7 +117,7 @@ TEST_F(SettingsDialog, CancelAndEscapeChangeNothing) {
     ToolsBox->close();  // the close box
   });
   MainForm->ToolButton->click();
-  EXPECT_EQ(weak, 1);
+  EXPECT_EQ(lmx::weak, 1);
   EXPECT_TRUE(env.boxes.empty());
 }
 

@@ -4,8 +4,8 @@
 #include <QStandardPaths>
 #include <QWindow>
 
-#include "images/BitmapFile.h"
-#include "windows/FileDialogs.h"
+#include "BitmapFile.h"
+#include "FileDialogs.h"
 #include "tests/app/MainFormFixture.h"
 
 namespace {

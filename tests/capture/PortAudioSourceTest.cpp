@@ -1,7 +1,7 @@
 // Runs against whatever audio the machine has, which may be nothing at all:
 // the checks hold for every case, and the device-specific ones only apply when
 // a device actually opens.
-#include "capture/PortAudioSource.h"
+#include "PortAudioSource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "capture/SampleRing.h"
+#include "SampleRing.h"
 
 #include <gtest/gtest.h>
 

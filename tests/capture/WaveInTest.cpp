@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
+#include "CaptureFormat.h"
+#include "WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
 
 namespace {
@@ -9,14 +9,14 @@ namespace {
 class WaveInTest : public testing::Test {
  protected:
   void SetUp() override {
-    setActiveClock(&clock);
-    setAudioSource(&audio);
+    SetActiveClock(&clock);
+    SetAudioSource(&audio);
     FillCaptureFormat();
   }
   void TearDown() override {
     WaveInClose();
-    setAudioSource(nullptr);
-    setActiveClock(nullptr);
+    SetAudioSource(nullptr);
+    SetActiveClock(nullptr);
   }
   VirtualClock clock;
   FakeAudioSource audio{clock};
@@ -93,10 +93,10 @@ TEST_F(WaveInTest, OpenFailsWithTheReasonWhenNothingArrivesOrTheDeviceRefuses) {
 
   FakeAudioSource refusing(clock);
   refusing.openError = "device busy";
-  setAudioSource(&refusing);
+  SetAudioSource(&refusing);
   EXPECT_FALSE(WaveInOpen());
   EXPECT_EQ(WaveInError(), "device busy");
-  setAudioSource(&audio);
+  SetAudioSource(&audio);
 }
 
 TEST_F(WaveInTest, SilenceOfTwoSecondsIsALoss) {

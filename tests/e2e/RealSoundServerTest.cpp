@@ -20,15 +20,14 @@
 #include <thread>
 #include <vector>
 
-#include "capture/CaptureFormat.h"
-#include "capture/Clock.h"
-#include "capture/WaveIn.h"
-#include "measure/Calibration.h"
-#include "measure/Monitor.h"
-#include "measure/Scan.h"
-#include "measure/Startunit.h"
-#include "settings/FileKeyStore.h"
-#include "settings/Settings.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "Clock.h"
+#include "FileKeyStore.h"
+#include "Monitor.h"
+#include "Scan.h"
+#include "Settings.h"
+#include "WaveIn.h"
 #include "tests/e2e/RecordingSource.h"
 #include "tests/e2e/SignalPlayer.h"
 #include "tests/measure/RecordingHost.h"
@@ -88,19 +87,18 @@ class RealSoundServer : public testing::Test {
     ASSERT_NE(std::getenv("PULSE_SERVER"), nullptr) << "run these tests with scripts/e2e.sh";
     directory_ = MakeTemporaryDirectory();
     store_ = std::make_unique<FileKeyStore>(directory_ + "/lmx/settings.reg");
-    setSettingsKeyStore(store_.get());
-    setActiveClock(nullptr);  // real time
-    setAudioSource(&recorder);
+    SetSettingsKeyStore(store_.get());
+    SetActiveClock(nullptr);  // real time
+    SetAudioSource(&recorder);
     SetBoxResponder([this](const BoxRequest& request) {
       boxes.push_back(request);
       return BoxAnswer::Ok;
     });
-    StartBox = new TStartBox;
     FillCaptureFormat();
-    weak = kDefaultWeak;
-    start = kDefaultStart;
-    finish = kDefaultFinish;
-    zero = 0;
+    lmx::weak = kDefaultWeak;
+    lmx::start = kDefaultStart;
+    lmx::finish = kDefaultFinish;
+    lmx::zero = 0;
     // Device 0 must be the sound server's: a capture card of the machine's
     // own would come first and receive nothing we play.
     ASSERT_GE(WaveInDeviceCount(), 1);
@@ -108,11 +106,9 @@ class RealSoundServer : public testing::Test {
 
   void TearDown() override {
     player.stop();
-    delete StartBox;
-    StartBox = nullptr;
     SetBoxResponder({});
-    setAudioSource(nullptr);
-    setSettingsKeyStore(nullptr);
+    SetAudioSource(nullptr);
+    SetSettingsKeyStore(nullptr);
     RemoveDirectory(directory_);
   }
 
@@ -193,10 +189,10 @@ void expectCapturesAreRunsOf(const RecordingSource& recorder, const std::vector<
 
 TEST_F(RealSoundServer, SilentInputCalibratesToZero) {
   // Nothing plays: the monitor of the idle null sink delivers zeros.
-  Calibrate(*store_);
+  Calibrate(*store_, host);
   expectDeviceWasTheSoundServer();
   EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text.toStdString());
-  EXPECT_EQ(zero, 0);
+  EXPECT_EQ(lmx::zero, 0);
   {
     OpenedKey key(*store_);
     ASSERT_TRUE(key->valueExists("zero"));
@@ -214,7 +210,7 @@ TEST_F(RealSoundServer, SilentInputCalibratesToZero) {
 
 TEST_F(RealSoundServer, MonitorFramesTraceTheCapturedSamples) {
   ASSERT_NO_FATAL_FAILURE(play({"tone", "--frequency", "441", "--amplitude", "6000"}));
-  weak = 40;  // the tone's +-150 px fit the drawing area
+  lmx::weak = 40;  // the tone's +-150 px fit the drawing area
   const std::vector<int16_t> period = tonePeriod(kToneAmplitude, 0);
   constexpr int kFrames = 75;  // about three seconds
   // Frames 26 to 30 are captured while the server is frozen, as a busy machine
@@ -249,10 +245,10 @@ TEST_F(RealSoundServer, MonitorFramesTraceTheCapturedSamples) {
     }
     for (size_t n = captured.size(); n < s.size(); ++n)
       ASSERT_EQ(s[n], previous[n]) << "frame " << pass << ", sample " << n << " after a short capture";
-    const int base = kMonitorBaseline - nearestEven(zero / static_cast<double>(weak));
+    const int base = kMonitorBaseline - nearestEven(lmx::zero / static_cast<double>(lmx::weak));
     std::vector<int> y(kSignalSamples);
     for (int n = 0; n < kSignalSamples; ++n) {
-      const int scaled = nearestEven(s[n] / static_cast<double>(weak));
+      const int scaled = nearestEven(s[n] / static_cast<double>(lmx::weak));
       ASSERT_EQ(SignalBuffer[n], scaled) << "sample " << n << " of frame " << pass;
       y[n] = base + scaled;
     }
@@ -305,7 +301,7 @@ TEST_F(RealSoundServer, MonitorFramesTraceTheCapturedSamples) {
 
 TEST_F(RealSoundServer, ScanPointsAreMeanDeviationsOfTheCapturedSamples) {
   ASSERT_NO_FATAL_FAILURE(play({"tone", "--frequency", "441", "--amplitude", "6000"}));
-  weak = 10;  // about 382: the curve stays in the drawing area
+  lmx::weak = 10;  // about 382: the curve stays in the drawing area
   constexpr int kPoints = 4;
   host.onPass = [this](int pass) { host.stopped = pass == kPoints - 1; };
   const auto began = std::chrono::steady_clock::now();
@@ -319,34 +315,34 @@ TEST_F(RealSoundServer, ScanPointsAreMeanDeviationsOfTheCapturedSamples) {
 
   const std::vector<int16_t> period = tonePeriod(kToneAmplitude, 0);
   expectCapturesAreRunsOf(recorder, period);
-  const std::vector<int32_t> offline = recomputeScan(recorder, kPoints, zero, weak);
-  const double expected = 2.0 * kToneAmplitude / kPi / weak;
+  const std::vector<int32_t> offline = recomputeScan(recorder, kPoints, lmx::zero, lmx::weak);
+  const double expected = 2.0 * kToneAmplitude / kPi / lmx::weak;
   for (int k = 0; k < kPoints; ++k) {
-    EXPECT_EQ(Spectrum[k], offline[k]) << "point " << k;
-    EXPECT_EQ(host.lines[k], QString::number(Spectrum[k])) << "point " << k;
-    EXPECT_NEAR(Spectrum[k], expected, expected / 100) << "point " << k;
-    std::cout << "[ e2e ] scan point " << k << ": " << Spectrum[k] << " (offline " << offline[k]
+    EXPECT_EQ(lmx::Spectrum[k], offline[k]) << "point " << k;
+    EXPECT_EQ(host.lines[k], QString::number(lmx::Spectrum[k])) << "point " << k;
+    EXPECT_NEAR(lmx::Spectrum[k], expected, expected / 100) << "point " << k;
+    std::cout << "[ e2e ] scan point " << k << ": " << lmx::Spectrum[k] << " (offline " << offline[k]
               << ", 2A/(pi*weak) = " << expected << ")\n";
   }
-  for (int k = kPoints; k < kScanPoints; ++k) ASSERT_EQ(Spectrum[k], 0) << "point " << k;
+  for (int k = kPoints; k < kScanPoints; ++k) ASSERT_EQ(lmx::Spectrum[k], 0) << "point " << k;
   // The curve runs through the points (the last one ends a line and is not drawn).
   for (int k = 0; k < kPoints - 1; ++k)
-    EXPECT_EQ(host.plot.PlotImage().pixel(kScanLeft + k, kScanBottom - Spectrum[k]), kTraceRed) << "point " << k;
+    EXPECT_EQ(host.plot.PlotImage().pixel(kScanLeft + k, kScanBottom - lmx::Spectrum[k]), kTraceRed) << "point " << k;
   std::cout << "[ e2e ] scan: " << kPoints << " points in " << seconds << " s\n";
 }
 
 TEST_F(RealSoundServer, OffsetInputCalibratesToItsLevelAndIsScannedAgainstIt) {
   // A constant level, as a detector amplifier with an offset delivers.
   ASSERT_NO_FATAL_FAILURE(play({"tone", "--amplitude", "0", "--offset", std::to_string(kOffset)}));
-  Calibrate(*store_);
+  Calibrate(*store_, host);
   expectDeviceWasTheSoundServer();
   EXPECT_TRUE(boxes.empty());
   const std::vector<int16_t> calibration = recorder.cycleSamples(1);
   ASSERT_EQ(calibration.size(), static_cast<size_t>(kSignalSamples));
   int64_t sum = 0;
   for (int16_t s : calibration) sum += s;
-  EXPECT_EQ(zero, nearestEven(static_cast<double>(sum) / kSignalSamples));
-  ASSERT_EQ(zero, kOffset);
+  EXPECT_EQ(lmx::zero, nearestEven(static_cast<double>(sum) / kSignalSamples));
+  ASSERT_EQ(lmx::zero, kOffset);
 
   // The tone on the same offset: the scan measures it from the zero level.
   ASSERT_NO_FATAL_FAILURE(
@@ -357,12 +353,12 @@ TEST_F(RealSoundServer, OffsetInputCalibratesToItsLevelAndIsScannedAgainstIt) {
   ASSERT_EQ(host.lines.size(), 2);
   const std::vector<int16_t> period = tonePeriod(kToneAmplitude, kOffset);
   expectCapturesAreRunsOf(recorder, period);
-  const std::vector<int32_t> offline = recomputeScan(recorder, 2, zero, weak);
+  const std::vector<int32_t> offline = recomputeScan(recorder, 2, lmx::zero, lmx::weak);
   const double expected = 2.0 * kToneAmplitude / kPi;
   for (int k = 0; k < 2; ++k) {
-    EXPECT_EQ(Spectrum[k], offline[k]) << "point " << k;
-    EXPECT_NEAR(Spectrum[k], expected, expected / 100) << "point " << k;
-    std::cout << "[ e2e ] offset scan point " << k << ": " << Spectrum[k] << " (offline " << offline[k]
+    EXPECT_EQ(lmx::Spectrum[k], offline[k]) << "point " << k;
+    EXPECT_NEAR(lmx::Spectrum[k], expected, expected / 100) << "point " << k;
+    std::cout << "[ e2e ] offset scan point " << k << ": " << lmx::Spectrum[k] << " (offline " << offline[k]
               << ", 2A/pi = " << expected << ")\n";
   }
 }
@@ -375,7 +371,7 @@ TEST_F(LostSoundServer, ScanEndsWithTheLostInputErrorAndKeepsMeasuredPoints) {
   const pid_t server = serverPid();
   ASSERT_GT(server, 0) << "scripts/e2e.sh names the server's process";
   ASSERT_NO_FATAL_FAILURE(play({"tone", "--frequency", "441", "--amplitude", "6000"}));
-  weak = 10;
+  lmx::weak = 10;
   std::chrono::steady_clock::time_point killed;
   host.onPass = [&](int pass) {
     if (pass == 2) {  // three points measured
@@ -397,12 +393,12 @@ TEST_F(LostSoundServer, ScanEndsWithTheLostInputErrorAndKeepsMeasuredPoints) {
   EXPECT_TRUE(boxes[0].text.startsWith("The audio input was lost (")) << boxes[0].text.toStdString();
   EXPECT_TRUE(boxes[0].text.endsWith("The recording has been stopped; the points measured before stay."));
   ASSERT_EQ(host.lines.size(), 3);
-  const double expected = 2.0 * kToneAmplitude / kPi / weak;
+  const double expected = 2.0 * kToneAmplitude / kPi / lmx::weak;
   for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(host.lines[k], QString::number(Spectrum[k]));
-    EXPECT_NEAR(Spectrum[k], expected, expected / 100) << "point " << k;
+    EXPECT_EQ(host.lines[k], QString::number(lmx::Spectrum[k]));
+    EXPECT_NEAR(lmx::Spectrum[k], expected, expected / 100) << "point " << k;
   }
-  EXPECT_EQ(Spectrum[3], 0);  // the interrupted point is not a measurement
+  EXPECT_EQ(lmx::Spectrum[3], 0);  // the interrupted point is not a measurement
   EXPECT_LT(afterKill, 10.0);
   std::cout << "[ e2e ] lost server: " << boxes[0].text.toStdString() << "\n[ e2e ] ended " << afterKill
             << " s after the kill; back end reported: "

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/CaptureFormat.h"
-#include "capture/PortAudioSource.h"
+#include "CaptureFormat.h"
+#include "PortAudioSource.h"
 
 class RecordingSource : public AudioSource {
  public:

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <random>
 
-#include "images/BitmapFile.h"
+#include "BitmapFile.h"
 #include "tests/support/QtPrinters.h"
 
 namespace {

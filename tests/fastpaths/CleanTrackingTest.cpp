@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <random>
 
-#include "plot/PlotSurface.h"
-#include "plot/Raster.h"
+#include "PlotSurface.h"
+#include "Raster.h"
 
 namespace {
 

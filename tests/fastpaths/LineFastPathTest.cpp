@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "plot/PlotSurface.h"
-#include "plot/Raster.h"
+#include "PlotSurface.h"
+#include "Raster.h"
 
 namespace {
 

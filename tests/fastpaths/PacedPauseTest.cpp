@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "capture/CaptureFormat.h"
-#include "capture/Clock.h"
-#include "capture/WaveIn.h"
+#include "CaptureFormat.h"
+#include "Clock.h"
+#include "WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
 
 namespace {
@@ -48,8 +48,8 @@ TEST(PacedPause, VirtualTimeTakesPacedPausesAsPlainOnes) {
 TEST(PacedPause, CaptureCyclesArePacedFromTheirOpenAndWaitsAreNot) {
   NotedClock clock;
   FakeAudioSource audio(clock);
-  setActiveClock(&clock);
-  setAudioSource(&audio);
+  SetActiveClock(&clock);
+  SetAudioSource(&audio);
   FillCaptureFormat();
   WaveInArm(PointBuffer, sizeof PointBuffer);
   ASSERT_TRUE(WaveInOpen());
@@ -60,8 +60,8 @@ TEST(PacedPause, CaptureCyclesArePacedFromTheirOpenAndWaitsAreNot) {
   ASSERT_TRUE(WaveInOpen());
   WaveInCycle(40);
   WaveInClose();
-  setAudioSource(nullptr);
-  setActiveClock(nullptr);
+  SetAudioSource(nullptr);
+  SetActiveClock(nullptr);
   EXPECT_EQ(clock.calls, (std::vector<std::string>{"pause 10", "restart", "paced 70", "paced 70", "pause 10",
                                                     "pause 10", "restart", "paced 40"}));
 }

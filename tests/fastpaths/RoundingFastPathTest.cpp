@@ -7,7 +7,7 @@
 #include <limits>
 #include <random>
 
-#include "measure/Rounding.h"
+#include "Rounding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "measure/Scan.h"
+#include "Scan.h"
 #include "tests/app/MainFormFixture.h"
 
 namespace {

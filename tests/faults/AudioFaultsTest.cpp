@@ -3,10 +3,10 @@
 // measured, and the next Start works.
 #include <QStringList>
 
-#include "images/BitmapFile.h"
-#include "measure/Scan.h"
+#include "BitmapFile.h"
+#include "FileDialogs.h"
+#include "Scan.h"
 #include "tests/app/MainFormFixture.h"
-#include "windows/FileDialogs.h"
 
 namespace {
 

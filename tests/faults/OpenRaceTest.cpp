@@ -9,10 +9,10 @@
 #include <functional>
 #include <vector>
 
-#include "images/BitmapFile.h"
+#include "BitmapFile.h"
+#include "FileDialogs.h"
 #include "tests/app/MainFormFixture.h"
 #include "tests/faults/FaultHelpers.h"
-#include "windows/FileDialogs.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include <QDir>
 
-#include "images/BitmapFile.h"
+#include "BitmapFile.h"
+#include "FileDialogs.h"
 #include "tests/app/MainFormFixture.h"
 #include "tests/faults/FaultHelpers.h"
-#include "windows/FileDialogs.h"
 
 namespace {
 

@@ -33,7 +33,7 @@ class SettingsFaults : public MainFormFixture {
   // The program's store at `path` instead of the test environment's one.
   void useStore(const std::string& path) {
     store_ = std::make_unique<FileKeyStore>(path);
-    setSettingsKeyStore(store_.get());
+    SetSettingsKeyStore(store_.get());
   }
   std::string folder() const { return env.directory() + "/lmx"; }
   std::string file() const { return folder() + "/settings.reg"; }
@@ -61,7 +61,7 @@ class SettingsFaults : public MainFormFixture {
     EXPECT_TRUE(MainForm->close());
     DestroyForms();
   }
-  std::vector<int32_t> settings() const { return {weak, start, finish}; }
+  std::vector<int32_t> settings() const { return {lmx::weak, lmx::start, lmx::finish}; }
 
   std::unique_ptr<FileKeyStore> store_;
 };
@@ -78,7 +78,7 @@ TEST_F(SettingsFaults, StoreThatCannotBeCreatedIsReportedAndDefaultsAreUsed) {
   EXPECT_EQ(env.boxTexts(), (std::vector<QString>{"Failed to set data for 'weak'", "Failed to set data for 'zero'"}));
   for (const BoxRequest& box : env.boxes) EXPECT_EQ(box.kind, BoxKind::Error);
   EXPECT_EQ(settings(), (std::vector<int32_t>{kDefaultWeak, kDefaultStart, kDefaultFinish}));
-  EXPECT_EQ(zero, 3);  // measured all the same, only not kept
+  EXPECT_EQ(lmx::zero, 3);  // measured all the same, only not kept
   expectStartWorks();
   closeAndDestroy();
   EXPECT_EQ(ReadText(blocker), "x");
@@ -138,7 +138,7 @@ TEST_F(SettingsFaults, FileReplacedByAFolderWhileTheProgramRuns) {
   std::filesystem::remove(file());
   std::filesystem::create_directories(file());
   WriteText(file() + "/keep", "mine");
-  weak = 9;
+  lmx::weak = 9;
   closeAndDestroy();
   EXPECT_EQ(ReadText(file() + "/keep"), "mine");
   EXPECT_EQ(Names(QString::fromStdString(folder())), QStringList{"settings.reg"});  // nothing written beside it
@@ -166,9 +166,9 @@ TEST_F(SettingsFaults, WronglyTypedValueIsReportedAndNoStoredValueIsLost) {
                              "\"finish\"=dword:00000fa0\n", "\"zero\"=dword:00000001\n"})
       content += std::string(line).rfind(std::string("\"") + c.name + "\"", 0) == 0 ? c.line : line;
     WriteText(file(), content);
-    weak = kDefaultWeak;
-    start = kDefaultStart;
-    finish = kDefaultFinish;
+    lmx::weak = kDefaultWeak;
+    lmx::start = kDefaultStart;
+    lmx::finish = kDefaultFinish;
     env.boxes.clear();
     launch(false);
     ASSERT_EQ(env.boxTexts(), std::vector<QString>{c.error});
@@ -182,7 +182,7 @@ TEST_F(SettingsFaults, WronglyTypedValueIsReportedAndNoStoredValueIsLost) {
 TEST_F(SettingsFaults, FullDiskAtExitIsReportedAndTheOldFileStays) {
   launch();
   const std::string before = ReadText(file());
-  weak = 5;
+  lmx::weak = 5;
   {
     FileSizeLimit full(10);
     EXPECT_TRUE(MainForm->close());

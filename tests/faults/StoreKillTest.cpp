@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "settings/FileKeyStore.h"
+#include "FileKeyStore.h"
 #include "tests/settings/TestFiles.h"
 
 namespace {

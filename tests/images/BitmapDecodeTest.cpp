@@ -5,8 +5,8 @@
 #include <QImage>
 #include <QList>
 
+#include "BitmapFile.h"
 #include "BitmapTestFiles.h"
-#include "images/BitmapFile.h"
 #include "tests/support/QtPrinters.h"
 
 namespace {

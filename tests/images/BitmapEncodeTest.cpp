@@ -7,8 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "BitmapFile.h"
 #include "BitmapTestFiles.h"
-#include "images/BitmapFile.h"
 
 namespace {
 

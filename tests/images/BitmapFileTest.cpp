@@ -19,8 +19,8 @@
 #include <csignal>
 #endif
 
+#include "BitmapFile.h"
 #include "BitmapTestFiles.h"
-#include "images/BitmapFile.h"
 #include "tests/support/QtPrinters.h"
 
 namespace {

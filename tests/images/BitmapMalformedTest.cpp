@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "BitmapFile.h"
 #include "BitmapTestFiles.h"
-#include "images/BitmapFile.h"
 
 namespace {
 

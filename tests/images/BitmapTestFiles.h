@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "images/BitmapFile.h"
+#include "BitmapFile.h"
 
 // Overwrites a little-endian field of a file in place, to spoil it.
 inline void SetU32(QByteArray& bytes, int offset, uint32_t value) {

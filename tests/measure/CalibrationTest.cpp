@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QProgressBar>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
-#include "measure/Calibration.h"
-#include "measure/Startunit.h"
+#include "Calibration.h"
+#include "tests/measure/RecordingHost.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -14,15 +13,10 @@ namespace {
 class CalibrationTest : public testing::Test {
  protected:
   void SetUp() override {
-    StartBox = new TStartBox;
     env.clock.onPause = [this](int ms) {
       pauses.push_back(ms);
-      progressSeen.push_back(StartBox->isVisible() ? StartBox->ProgressBar->value() : -1);
+      progressSeen.push_back(host.progress);
     };
-  }
-  void TearDown() override {
-    delete StartBox;
-    StartBox = nullptr;
   }
   void constantInput(int16_t value) {
     env.audio.signal = [value](int, size_t) { return value; };
@@ -30,6 +24,7 @@ class CalibrationTest : public testing::Test {
   bool storedZero(int32_t& value) { return env.storedValue("zero", value); }
 
   TestEnvironment env;
+  RecordingHost host;
   std::vector<int> pauses;
   std::vector<int> progressSeen;  // -1 while the progress window is hidden
 };
@@ -38,17 +33,17 @@ class CalibrationTest : public testing::Test {
 
 TEST_F(CalibrationTest, StoredZeroIsReadWithoutCaptureOrProgressWindow) {
   env.storeValue("zero", -17);
-  Calibrate(*env.store);
-  EXPECT_EQ(zero, -17);
+  Calibrate(*env.store, host);
+  EXPECT_EQ(lmx::zero, -17);
   EXPECT_EQ(env.audio.opens, 0);
   EXPECT_TRUE(pauses.empty());
-  EXPECT_FALSE(StartBox->isVisible());
+  EXPECT_EQ(host.progress, -1);
 }
 
 TEST_F(CalibrationTest, FirstRunWaitsTwoSecondsWithProgressThenMeasuresAndStores) {
   constantInput(-3);
-  Calibrate(*env.store);
-  EXPECT_EQ(zero, -3);
+  Calibrate(*env.store, host);
+  EXPECT_EQ(lmx::zero, -3);
   int32_t stored = 0;
   ASSERT_TRUE(storedZero(stored));
   EXPECT_EQ(stored, -3);
@@ -63,28 +58,27 @@ TEST_F(CalibrationTest, FirstRunWaitsTwoSecondsWithProgressThenMeasuresAndStores
   EXPECT_EQ(env.audio.opens, 1);
   EXPECT_EQ(env.audio.closes, 1);
   EXPECT_EQ(env.audio.headerFlagsAtOpen, std::vector<uint32_t>{1});
-  EXPECT_FALSE(StartBox->isVisible());
+  EXPECT_EQ(host.progress, -1);
   EXPECT_TRUE(env.boxes.empty());
 }
 
 TEST_F(CalibrationTest, MeanOfTheBufferRoundsHalfToEven) {
   for (auto [sum, expected] : {std::pair{380, 0}, std::pair{1140, 2}, std::pair{-380, 0}, std::pair{-1140, -2}}) {
     TestEnvironment fresh;
-    StartBox->hide();
     // `sum` spread as ones (or minus ones) over the first |sum| samples, the rest 0.
     const int unit = sum < 0 ? -1 : 1;
     const size_t ones = static_cast<size_t>(std::abs(sum)) % 760;
     const int16_t base = static_cast<int16_t>(unit * (std::abs(sum) / 760));
     fresh.audio.signal = [=](int, size_t i) { return static_cast<int16_t>(base + (i < ones ? unit : 0)); };
-    Calibrate(*fresh.store);
-    EXPECT_EQ(zero, expected) << sum;
+    Calibrate(*fresh.store, host);
+    EXPECT_EQ(lmx::zero, expected) << sum;
   }
 }
 
 TEST_F(CalibrationTest, NoDeviceReadsAndWritesNothing) {
   env.audio.devices = 0;
-  Calibrate(*env.store);
-  EXPECT_EQ(zero, 0);
+  Calibrate(*env.store, host);
+  EXPECT_EQ(lmx::zero, 0);
   EXPECT_EQ(env.audio.opens, 0);
   EXPECT_FALSE(std::filesystem::exists(env.store->path()));
 }
@@ -94,8 +88,8 @@ TEST_F(CalibrationTest, WronglyTypedZeroShowsTheStoreErrorAndKeepsZeroLevel0) {
     OpenedKey key(*env.store);
     env.store->writeText("zero", "1");
   }
-  Calibrate(*env.store);
-  EXPECT_EQ(zero, 0);
+  Calibrate(*env.store, host);
+  EXPECT_EQ(lmx::zero, 0);
   ASSERT_EQ(env.boxes.size(), 1u);
   EXPECT_EQ(env.boxes[0].title, "Spectrometer LMX");
   EXPECT_EQ(env.boxes[0].text, "Invalid data type for 'zero'");
@@ -108,23 +102,23 @@ TEST_F(CalibrationTest, UnwritableStoreReportsAndHidesTheProgressWindow) {
   FileKeyStore blocked(env.directory() + "/file/lmx/settings.reg");
   { std::ofstream(env.directory() + "/file") << "x"; }
   constantInput(4);
-  Calibrate(blocked);
+  Calibrate(blocked, host);
   ASSERT_EQ(env.boxes.size(), 1u);
   EXPECT_EQ(env.boxes[0].text, "Failed to set data for 'zero'");
-  EXPECT_FALSE(StartBox->isVisible());
+  EXPECT_EQ(host.progress, -1);
 }
 
 TEST_F(CalibrationTest, DeviceThatCannotBeOpenedLeavesZeroAbsentForTheNextStart) {
   env.audio.openError = "Device unavailable";
-  Calibrate(*env.store);
-  EXPECT_EQ(zero, 0);
+  Calibrate(*env.store, host);
+  EXPECT_EQ(lmx::zero, 0);
   int32_t stored;
   EXPECT_FALSE(storedZero(stored));
   ASSERT_EQ(env.boxes.size(), 1u);
   EXPECT_EQ(env.boxes[0].kind, BoxKind::Error);
   EXPECT_EQ(env.boxes[0].title, "Error");
   EXPECT_TRUE(env.boxes[0].text.contains("The audio input could not be read (Device unavailable)"));
-  EXPECT_FALSE(StartBox->isVisible());
+  EXPECT_EQ(host.progress, -1);
 }
 
 TEST_F(CalibrationTest, PartlyFilledBufferIsCompletedBeforeTheMeanIsTaken) {
@@ -133,8 +127,8 @@ TEST_F(CalibrationTest, PartlyFilledBufferIsCompletedBeforeTheMeanIsTaken) {
     return env.clock.nowMs() < 2200 ? size_t{300} : size_t{760};
   };
   constantInput(8);
-  Calibrate(*env.store);
-  EXPECT_EQ(zero, 8);
+  Calibrate(*env.store, host);
+  EXPECT_EQ(lmx::zero, 8);
   int32_t stored = 0;
   ASSERT_TRUE(storedZero(stored));
   EXPECT_EQ(stored, 8);
@@ -144,8 +138,8 @@ TEST_F(CalibrationTest, PartlyFilledBufferIsCompletedBeforeTheMeanIsTaken) {
 TEST_F(CalibrationTest, BufferThatNeverFillsIsNotStored) {
   env.audio.cycleLimit = [](int) { return size_t{300}; };
   constantInput(8);
-  Calibrate(*env.store);
-  EXPECT_EQ(zero, 0);
+  Calibrate(*env.store, host);
+  EXPECT_EQ(lmx::zero, 0);
   int32_t stored;
   EXPECT_FALSE(storedZero(stored));
   ASSERT_EQ(env.boxes.size(), 1u);

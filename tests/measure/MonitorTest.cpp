@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
-#include "measure/Calibration.h"
-#include "measure/Monitor.h"
-#include "settings/Settings.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "Monitor.h"
+#include "Settings.h"
+#include "WaveIn.h"
 #include "tests/measure/AllocationCounter.h"
 #include "tests/measure/RecordingHost.h"
 #include "tests/support/TestEnvironment.h"
@@ -45,8 +45,8 @@ TEST_F(MonitorTest, ConstantInputIsAHorizontalTraceBelowTheBaseline) {
 }
 
 TEST_F(MonitorTest, ZeroLevelAndAttenuationRoundHalfToEvenBothTimes) {
-  zero = 10;
-  weak = 4;
+  lmx::zero = 10;
+  lmx::weak = 4;
   run(10, 1);  // 250 - round(2.5) + round(2.5) = 250
   EXPECT_EQ(host.RedRun(250), std::make_pair(29, 778));
   run(14, 1);  // 250 - 2 + round(3.5) = 252
@@ -112,11 +112,11 @@ TEST_F(MonitorTest, AFrameAllocatesNothing) {
   WaveInArm(SignalBuffer, sizeof SignalBuffer);
   ASSERT_TRUE(WaveInOpen());
   WaveInCycle(kMonitorFrameMs);
-  DrawMonitorFrame(host.plot, SignalBuffer, zero, weak);  // warm up
+  DrawMonitorFrame(host.plot, SignalBuffer, lmx::zero, lmx::weak);  // warm up
   allocations::Begin();
   for (int frame = 0; frame < 10; ++frame) {
     WaveInCycle(kMonitorFrameMs);
-    DrawMonitorFrame(host.plot, SignalBuffer, zero, weak);
+    DrawMonitorFrame(host.plot, SignalBuffer, lmx::zero, lmx::weak);
   }
   EXPECT_EQ(allocations::End(), 0);
   WaveInClose();

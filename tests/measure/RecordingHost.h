@@ -5,8 +5,9 @@
 #include <functional>
 #include <utility>
 
-#include "measure/MeasureHost.h"
-#include "plot/PlotSurface.h"
+#include "MeasureHost.h"
+#include "MessageBoxes.h"
+#include "PlotSurface.h"
 
 class RecordingHost : public MeasureHost {
  public:
@@ -20,6 +21,8 @@ class RecordingHost : public MeasureHost {
   int passes = 0;
   // Runs at each message pass, before the flag is read; `pass` counts from 1.
   std::function<void(int pass)> onPass;
+  // The progress window's position while shown, -1 while hidden.
+  int progress = -1;
 
   PlotSurface& Surfaces() override { return plot; }
   void SetRecordStatus(const QString& text) override { status = text; }
@@ -49,4 +52,9 @@ class RecordingHost : public MeasureHost {
     return {first, last};
   }
   void AppendDataLine(const QString& text) override { lines << text; }
+  // Errors go to the message boxes, which the test environment answers and records.
+  void ShowError(const QString& text) override { ShowMessage(BoxKind::Error, text); }
+  void ShowStoreError(const QString& text) override { ShowDefaultError(text); }
+  void ShowProgress(int position) override { progress = position; }
+  void HideProgress() override { progress = -1; }
 };

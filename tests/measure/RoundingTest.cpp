@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "measure/Rounding.h"
+#include "Rounding.h"
 
 TEST(Rounding, NearestWithTiesToEven) {
   EXPECT_EQ(RoundHalfEven(2.5), 2);

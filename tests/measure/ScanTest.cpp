@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
-#include "measure/Calibration.h"
-#include "measure/Scan.h"
-#include "settings/Settings.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "Scan.h"
+#include "Settings.h"
+#include "WaveIn.h"
 #include "tests/measure/AllocationCounter.h"
 #include "tests/measure/RecordingHost.h"
 #include "tests/support/TestEnvironment.h"
@@ -55,8 +55,8 @@ TEST_F(ScanTest, ConstantInputGives750EqualPointsAndAFlatCurve) {
   ASSERT_EQ(host.lines.size(), 750);
   for (const QString& line : host.lines) ASSERT_EQ(line, "7");
   EXPECT_EQ(host.RedRun(478), std::make_pair(30, 778));
-  EXPECT_EQ(Spectrum[0], 7);
-  EXPECT_EQ(Spectrum[749], 7);
+  EXPECT_EQ(lmx::Spectrum[0], 7);
+  EXPECT_EQ(lmx::Spectrum[749], 7);
   EXPECT_TRUE(host.ended);
   EXPECT_EQ(host.status, " Stop");
   EXPECT_EQ(env.audio.cycles, 750 * 20);
@@ -69,8 +69,8 @@ TEST_F(ScanTest, ConstantInputGives750EqualPointsAndAFlatCurve) {
 }
 
 TEST_F(ScanTest, ValuesDependOnZeroLevelAndAttenuation) {
-  zero = -20;
-  weak = 3;
+  lmx::zero = -20;
+  lmx::weak = 3;
   input([](size_t i) { return static_cast<int16_t>(i % 2 ? -10 : -30); });  // deviation 10
   host.onPass = [this](int pass) { host.stopped = pass == 3; };
   RunScan(host);
@@ -84,8 +84,8 @@ TEST_F(ScanTest, StopDuringTheFifthPointKeepsFivePoints) {
   RunScan(host);
   EXPECT_EQ(host.lines.size(), 5);
   EXPECT_EQ(host.RedRun(445), std::make_pair(30, 33));
-  EXPECT_EQ(Spectrum[4], 40);
-  EXPECT_EQ(Spectrum[5], 0);
+  EXPECT_EQ(lmx::Spectrum[4], 40);
+  EXPECT_EQ(lmx::Spectrum[5], 0);
   EXPECT_TRUE(host.ended);
   EXPECT_EQ(env.audio.closes, 1);
 }
@@ -115,8 +115,8 @@ TEST_F(ScanTest, LostInputEndsTheScanAndKeepsThePointsMeasuredBefore) {
   env.audio.silentFromCycle = 10 * kCapturesPerPoint + 5;
   RunScan(host);
   EXPECT_EQ(host.lines.size(), 11);
-  EXPECT_EQ(Spectrum[10], 12);
-  EXPECT_EQ(Spectrum[11], 0);
+  EXPECT_EQ(lmx::Spectrum[10], 12);
+  EXPECT_EQ(lmx::Spectrum[11], 0);
   EXPECT_EQ(env.audio.cycles, 10 * kCapturesPerPoint + 5 + 2000 / 70 + 1);
   EXPECT_EQ(host.RedRun(473), std::make_pair(30, 39));
   EXPECT_TRUE(host.ended);

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "settings/IntegerText.h"
-#include "settings/KeyStore.h"
-#include "settings/RegistryKeyStore.h"
-#include "settings/Settings.h"
+#include "IntegerText.h"
+#include "KeyStore.h"
+#include "RegistryKeyStore.h"
+#include "Settings.h"
 
 int main() {
   KeyStore& store = settingsKeyStore();
@@ -29,7 +29,7 @@ int main() {
     std::fputs("integer text check failed\n", stderr);
     return 1;
   }
-  std::printf("weak=%ld start=%ld finish=%ld\n", static_cast<long>(weak), static_cast<long>(start),
-              static_cast<long>(finish));
+  std::printf("weak=%ld start=%ld finish=%ld\n", static_cast<long>(lmx::weak), static_cast<long>(lmx::start),
+              static_cast<long>(lmx::finish));
   return 0;
 }

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <climits>
 
-#include "plot/PlotSurface.h"
+#include "PlotSurface.h"
 
 namespace {
 

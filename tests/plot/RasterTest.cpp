@@ -4,8 +4,8 @@
 #include <set>
 #include <utility>
 
-#include "plot/PlotSurface.h"
-#include "plot/Raster.h"
+#include "PlotSurface.h"
+#include "Raster.h"
 
 namespace {
 

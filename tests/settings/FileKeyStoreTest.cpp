@@ -1,4 +1,4 @@
-#include "settings/FileKeyStore.h"
+#include "FileKeyStore.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -211,9 +211,9 @@ TEST(FileKeyStorePath, DefaultPathFollowsXdgConfigHome) {
 
 TEST(SettingsKeyStore, TestsCanReplaceTheStore) {
   FileKeyStore mine("/nonexistent/settings.reg");
-  setSettingsKeyStore(&mine);
+  SetSettingsKeyStore(&mine);
   EXPECT_EQ(&settingsKeyStore(), &mine);
-  setSettingsKeyStore(nullptr);
+  SetSettingsKeyStore(nullptr);
   EXPECT_NE(dynamic_cast<FileKeyStore*>(&settingsKeyStore()), nullptr);
   EXPECT_NE(&settingsKeyStore(), &mine);
 }

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "settings/IntegerText.h"
+#include "IntegerText.h"
 
 TEST(IntegerText, PlainSignedDecimalsInThe32BitRangeParse) {
   const std::pair<const char*, int32_t> good[] = {

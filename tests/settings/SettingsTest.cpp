@@ -1,11 +1,11 @@
-#include "settings/Settings.h"
+#include "Settings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
+#include "FileKeyStore.h"
 #include "TestFiles.h"
-#include "settings/FileKeyStore.h"
 
 namespace {
 
@@ -24,14 +24,14 @@ class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(dir_.path().empty());
-    weak = 11;  // not the defaults, to see what a load assigns
-    start = 22;
-    finish = 33;
+    lmx::weak = 11;  // not the defaults, to see what a load assigns
+    lmx::start = 22;
+    lmx::finish = 33;
   }
   void TearDown() override {
-    weak = kDefaultWeak;
-    start = kDefaultStart;
-    finish = kDefaultFinish;
+    lmx::weak = kDefaultWeak;
+    lmx::start = kDefaultStart;
+    lmx::finish = kDefaultFinish;
   }
   std::string file() const { return dir_.path() + "/lmx/settings.reg"; }
 
@@ -53,7 +53,7 @@ TEST_F(SettingsTest, FirstLoadWritesTheDefaults) {
                                   "\"weak\"=dword:00000001\n"
                                   "\"start\"=dword:000003e8\n"
                                   "\"finish\"=dword:00001388\n");
-  EXPECT_EQ((std::vector<int32_t>{weak, start, finish}), (std::vector<int32_t>{1, 1000, 5000}));
+  EXPECT_EQ((std::vector<int32_t>{lmx::weak, lmx::start, lmx::finish}), (std::vector<int32_t>{1, 1000, 5000}));
   EXPECT_EQ(store.closes, 1);
 }
 
@@ -67,12 +67,12 @@ TEST_F(SettingsTest, StoredValuesAreReadAndSavedInPlace) {
   const std::string stored = readFile(file());
   FileKeyStore store(file());
   LoadSettings(store);
-  EXPECT_EQ((std::vector<int32_t>{weak, start, finish}), (std::vector<int32_t>{3, -200, 6000}));
+  EXPECT_EQ((std::vector<int32_t>{lmx::weak, lmx::start, lmx::finish}), (std::vector<int32_t>{3, -200, 6000}));
   EXPECT_EQ(readFile(file()), stored);
 
-  weak = 4;
-  start = 4000;
-  finish = 9000;
+  lmx::weak = 4;
+  lmx::start = 4000;
+  lmx::finish = 9000;
   SaveSettings(store);
   EXPECT_EQ(readFile(file()), kKeyHeader +
                                   "\"finish\"=dword:00002328\n"
@@ -85,14 +85,14 @@ TEST_F(SettingsTest, DeletedValueIsNotRecreatedAtSaveButAtTheNextLoad) {
   FileKeyStore store(file());
   LoadSettings(store);
   prepare([](FileKeyStore& s) { s.deleteValue("start"); });
-  weak = 2;
-  start = 3000;
-  finish = 7000;
+  lmx::weak = 2;
+  lmx::start = 3000;
+  lmx::finish = 7000;
   SaveSettings(store);
   const std::string saved = kKeyHeader + "\"weak\"=dword:00000002\n\"finish\"=dword:00001b58\n";
   EXPECT_EQ(readFile(file()), saved);
   LoadSettings(store);
-  EXPECT_EQ(start, 1000);
+  EXPECT_EQ(lmx::start, 1000);
   EXPECT_EQ(readFile(file()), saved + "\"start\"=dword:000003e8\n");
 }
 
@@ -118,7 +118,7 @@ TEST_F(SettingsTest, ReadErrorStopsTheLoadAfterClosingTheKey) {
     TrackedStore store(file());
     EXPECT_EQ(errorOf([&] { LoadSettings(store); }), c.error);
     EXPECT_EQ(store.closes, 1);
-    EXPECT_EQ((std::vector<int32_t>{weak, start, finish}), c.after) << c.error;
+    EXPECT_EQ((std::vector<int32_t>{lmx::weak, lmx::start, lmx::finish}), c.after) << c.error;
   }
 }
 
@@ -131,7 +131,7 @@ TEST_F(SettingsTest, StoredAttenuationIsMadeSane) {
     });
     FileKeyStore store(file());
     EXPECT_EQ(errorOf([&] { LoadSettings(store); }), "Invalid data type for 'start'");
-    EXPECT_EQ(weak, c.second);  // sane even though the load failed later on
+    EXPECT_EQ(lmx::weak, c.second);  // sane even though the load failed later on
     ASSERT_TRUE(store.open());
     EXPECT_EQ(store.readInteger("weak"), c.first);  // the key itself is left alone
   }
@@ -150,7 +150,7 @@ TEST_F(SettingsTest, UnopenableKeyFailsAtLoadAndIsSilentAtSave) {
   writeFile(dir_.path() + "/lmx", "not a directory");
   TrackedStore store(file());
   EXPECT_EQ(errorOf([&] { LoadSettings(store); }), "Failed to set data for 'weak'");
-  EXPECT_EQ((std::vector<int32_t>{weak, start, finish}), (std::vector<int32_t>{11, 22, 33}));
+  EXPECT_EQ((std::vector<int32_t>{lmx::weak, lmx::start, lmx::finish}), (std::vector<int32_t>{11, 22, 33}));
   EXPECT_EQ(errorOf([&] { SaveSettings(store); }), "");
   EXPECT_EQ(store.closes, 2);
   EXPECT_EQ(readFile(dir_.path() + "/lmx"), "not a directory");

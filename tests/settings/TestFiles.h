@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/KeyStore.h"
+#include "KeyStore.h"
 
 inline const std::string kKeyHeader = "[HKEY_CURRENT_USER\\software\\microsoft\\windows\\lmx]\n";
 

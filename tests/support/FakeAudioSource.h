@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/AudioSource.h"
-#include "capture/Clock.h"
+#include "AudioSource.h"
+#include "Clock.h"
 
 class FakeAudioSource : public AudioSource {
  public:

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "capture/CaptureFormat.h"
-#include "capture/WaveIn.h"
-#include "measure/Calibration.h"
-#include "settings/Settings.h"
+#include "Calibration.h"
+#include "CaptureFormat.h"
+#include "Settings.h"
+#include "WaveIn.h"
 
 std::string MakeTemporaryDirectory() {
   std::string pattern = (std::filesystem::temp_directory_path() / "lmx-test-XXXXXX").string();
@@ -19,29 +19,21 @@ void RemoveDirectory(const std::string& path) {
   std::filesystem::remove_all(path, ignored);
 }
 
-TestEnvironment::TestEnvironment() : directory_(MakeTemporaryDirectory()) {
-  store = std::make_unique<FileKeyStore>(directory_ + "/lmx/settings.reg");
-  setSettingsKeyStore(store.get());
-  setActiveClock(&clock);
-  setAudioSource(&audio);
-  SetBoxResponder([this](const BoxRequest& request) {
-    boxes.push_back(request);
-    return request.buttons == BoxButtons::YesNo ? nextAnswer : BoxAnswer::Ok;
-  });
+TestEnvironment::TestEnvironment()
+    : directory_(MakeTemporaryDirectory()),
+      store(std::make_unique<FileKeyStore>(directory_ + "/lmx/settings.reg")),
+      boxHook_(SetBoxResponder, [this](const BoxRequest& request) {
+        boxes.push_back(request);
+        return request.buttons == BoxButtons::YesNo ? nextAnswer : BoxAnswer::Ok;
+      }) {
   FillCaptureFormat();
-  weak = kDefaultWeak;
-  start = kDefaultStart;
-  finish = kDefaultFinish;
-  zero = 0;
+  lmx::weak = kDefaultWeak;
+  lmx::start = kDefaultStart;
+  lmx::finish = kDefaultFinish;
+  lmx::zero = 0;
 }
 
-TestEnvironment::~TestEnvironment() {
-  SetBoxResponder({});
-  setAudioSource(nullptr);
-  setActiveClock(nullptr);
-  setSettingsKeyStore(nullptr);
-  RemoveDirectory(directory_);
-}
+TestEnvironment::~TestEnvironment() { RemoveDirectory(directory_); }
 
 bool TestEnvironment::storedValue(const std::string& name, int32_t& value) {
   OpenedKey key(*store);

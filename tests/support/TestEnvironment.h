@@ -1,23 +1,30 @@
 #pragma once
 // What every window test installs in place of the machine: a settings store
 // in a temporary folder, a virtual clock, a scripted wave input and a
-// responder that answers message boxes and records them.
+// responder that answers message boxes and records them. The hooks it
+// replaced are back in place when it ends.
 #include <QString>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "capture/Clock.h"
-#include "settings/FileKeyStore.h"
+#include "Clock.h"
+#include "FileKeyStore.h"
+#include "MessageBoxes.h"
+#include "WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
+#include "tests/support/HookGuard.h"
 #include "tests/support/QtPrinters.h"
-#include "windows/MessageBoxes.h"
 
 class TestEnvironment {
  public:
   TestEnvironment();
   ~TestEnvironment();
 
+ private:
+  std::string directory_;  // first: the store lives in it
+
+ public:
   VirtualClock clock;
   FakeAudioSource audio{clock};
   std::unique_ptr<FileKeyStore> store;
@@ -33,7 +40,10 @@ class TestEnvironment {
   std::vector<QString> boxTexts() const;
 
  private:
-  std::string directory_;
+  HookGuard<KeyStore*> storeHook_{SetSettingsKeyStore, store.get()};
+  HookGuard<Clock*> clockHook_{SetActiveClock, &clock};
+  HookGuard<AudioSource*> audioHook_{SetAudioSource, &audio};
+  HookGuard<BoxResponder> boxHook_;
 };
 
 // A fresh temporary directory, removed with everything in it by the caller.

@@ -1,4 +1,4 @@
-#include "tools/signal/DemoSignal.h"
+#include "DemoSignal.h"
 
 #include <gtest/gtest.h>
 

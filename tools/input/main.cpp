@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "capture/CaptureFormat.h"
-#include "capture/PortAudioSource.h"
-#include "capture/WaveIn.h"
+#include "CaptureFormat.h"
+#include "PortAudioSource.h"
+#include "WaveIn.h"
 
 // Under the sanitizers: libasound's plugins keep their start-up allocations
 // for the life of the process; full unwinding traces them back through

@@ -17,7 +17,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "tools/signal/DemoSignal.h"
+#include "DemoSignal.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/IntegerText.h"
+#include "IntegerText.h"
 
 bool ParseInt32(std::string_view text, int32_t& value) {
   size_t i = 0;
