@@ -31,6 +31,17 @@ TMainForm* MainForm = nullptr;
 
 namespace {
 
+// The part of the window that the window system asks to repaint. Qt keeps it
+// in the event but marks the accessor deprecated in favour of paint events,
+// which this window does not get for such repaints: Qt answers them from its
+// backing store.
+QRegion ExposedRegion(const QExposeEvent& event) {
+  QT_WARNING_PUSH
+  QT_WARNING_DISABLE_DEPRECATED
+  return event.region();
+  QT_WARNING_POP
+}
+
 const QString kFileFilters[] = {QStringLiteral("Windows bitmaps (*.bmp)"),
                                 QStringLiteral("Extended metafiles (*.emf)"),
                                 QStringLiteral("Metafiles (*.wmf)")};
@@ -49,56 +60,13 @@ ClientArea::ClientArea(PlotSurface& surfaces, QWidget* parent) : QWidget(parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ClientArea::ScheduleShow() {
-  if (showPending_) return;
-  showPending_ = true;
-  update();
-}
-
-void ClientArea::ScheduleShow(const QRect& area) {
-  if (showPending_ || area.isEmpty()) return;
-  // The tool bar and the status bar cover the rest of the window surface.
-  // Plain integer bounds: this runs for every segment of a trace.
-  const int left = std::max(area.left(), kDrawingArea.left());
-  const int right = std::min(area.right(), kDrawingArea.right());
-  const int top = std::max(area.top(), kDrawingArea.top());
-  const int bottom = std::min(area.bottom(), kDrawingArea.bottom());
-  if (left > right || top > bottom) return;
-  if (!holding_) {
-    update(QRect(QPoint(left, top), QPoint(right, bottom)));
-  } else if (held_.isEmpty()) {
-    held_ = QRect(QPoint(left, top), QPoint(right, bottom));
-  } else {
-    held_ = QRect(QPoint(std::min(left, held_.left()), std::min(top, held_.top())),
-                  QPoint(std::max(right, held_.right()), std::max(bottom, held_.bottom())));
-  }
-}
-
-void ClientArea::HoldShows(bool hold) {
-  holding_ = hold;
-  if (!hold) ShowHeld();
-}
-
-void ClientArea::ShowHeld() {
-  if (held_.isEmpty()) return;
-  if (!showPending_) update(held_);
-  held_ = QRect();
-}
+void ClientArea::ShowDrawing() { update(kDrawingArea); }
 
 void ClientArea::paintEvent(QPaintEvent* event) {
-  showPending_ = false;
   QPainter painter(this);
-  const QImage& surface = std::as_const(surfaces_).WindowSurface();
-  if (surface.size() == size()) {
-    // Only the parts asked for: a frame or a point changes a small share.
-    for (const QRect& part : event->region()) painter.drawImage(part, surface, part);
-  } else {
-    painter.drawImage(QRect(0, 0, kClientWidth, kClientHeight), surface);
-  }
-  // The lowered frame of the drawing area is painted after the picture; a
-  // repaint that stays inside the frame leaves it as it is.
-  if (!kDrawingArea.adjusted(1, 1, -1, -1).contains(event->rect()))
-    qDrawShadePanel(&painter, kDrawingArea, palette(), true, 1);
+  painter.drawImage(event->rect(), std::as_const(surfaces_).WindowSurface(), event->rect());
+  // The lowered frame of the drawing area is painted after the picture.
+  qDrawShadePanel(&painter, kDrawingArea, palette(), true, 1);
 }
 
 TMainForm::TMainForm(QWidget* parent)
@@ -119,7 +87,6 @@ TMainForm::TMainForm(QWidget* parent)
   buildDialogs();
   layout()->setSizeConstraint(QLayout::SetFixedSize);  // single fixed border: no resizing
 
-  Plot.SetWindowChanged([this] { Client->ScheduleShow(Plot.LastWindowChange()); });
   FormCreate();
 }
 
@@ -251,17 +218,32 @@ void TMainForm::showEvent(QShowEvent* event) {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   // A repaint asked by the window system restores the window from the Plot
   // image; the window surface alone keeps what only the window shows.
-  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
-    Plot.RepaintFromPlot();
+  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+    const QRegion exposed = ExposedRegion(*static_cast<QExposeEvent*>(event))
+                                .translated(windowHandle()->mapToGlobal(QPoint(0, 0)));
+    if (!exposed.isEmpty() && (exposed - dialogShadow_).isEmpty()) {
+      // Uncovered by the closing dialog of the command that just drew on the
+      // window: what the window shows stays.
+      dialogShadow_ -= exposed;
+    } else {
+      RestoreFromPlot();
+    }
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange) {
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-    if (change->oldState().testFlag(Qt::WindowMinimized) && !isMinimized()) Plot.RepaintFromPlot();
+    if (change->oldState().testFlag(Qt::WindowMinimized) && !isMinimized()) RestoreFromPlot();
   }
   QMainWindow::changeEvent(event);
+}
+
+void TMainForm::RestoreFromPlot() {
+  dialogShadow_ = QRegion();
+  Plot.RepaintFromPlot();
+  Client->ShowDrawing();
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -320,13 +302,12 @@ void TMainForm::StartButtonClick() {
     measuring_ = true;
     Stopped = false;
     SetIdleCommands(false);
+    dialogShadow_ = QRegion();
     SetSavedMarker(QString());
-    Client->HoldShows(true);
     if (Spectr1Input->isChecked())
       RunMonitor(*this);
     else
       RunScan(*this);
-    Client->HoldShows(false);
     measuring_ = false;
   } while (startRequested_ && !closed_);
 }
@@ -338,7 +319,7 @@ void TMainForm::StopButtonClick() {
 }
 
 void TMainForm::EndRecording() {
-  Client->ShowHeld();
+  Client->ShowDrawing();
   SetRecordStatus(QStringLiteral(" Stop"));
   Stopped = true;
   SetIdleCommands(true);
@@ -401,7 +382,7 @@ void TMainForm::OpenButtonClick() {
   if (!ReadSpectrumFile(QStringLiteral(" Open spectrum..."), chosen, picture)) return;
   // The file replaces the Plot image's content, size and depth.
   Plot.PlotImage() = picture;
-  Plot.RepaintFromPlot();
+  RestoreFromPlot();
   StatusBar->SetPanelText(1, chosen);
   SetSavedMarker(chosen);
 }
@@ -412,17 +393,24 @@ void TMainForm::CompButtonClick() {
   if (!ReadSpectrumFile(QStringLiteral(" Compare spectrum with..."), chosen, comparison)) return;
   const QImage mask = ComparisonMask(comparison);
   // On the window only: the Plot image keeps the spectrum without the overlay.
-  Plot.RepaintFromPlot();
+  RestoreFromPlot();
   DrawComparison(Plot.WindowSurface(), mask);
-  Client->ScheduleShow();
+  // The window system repaints what the file dialog covered only after the
+  // dialog has gone, that is after this command: those repaints must not
+  // take the overlay away again.
+  dialogShadow_ = OpenDialog->frameGeometry();
   // The picture on screen is still the unsaved one: the saved marker stays.
   StatusBar->SetPanelText(1, chosen);
 }
 
 void TMainForm::SetRecordStatus(const QString& text) { StatusBar->SetPanelText(0, text); }
 
+void TMainForm::ShowDrawingNow() {
+  Client->repaint();  // the tool bar and the status bar with it
+}
+
 bool TMainForm::ProcessMessagesAndCheckStopped() {
-  Client->ShowHeld();
+  Client->ShowDrawing();
   QCoreApplication::processEvents();
   return Stopped;
 }

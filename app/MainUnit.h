@@ -18,25 +18,14 @@ class ClientArea : public QWidget {
   Q_OBJECT
  public:
   ClientArea(PlotSurface& surfaces, QWidget* parent);
-  // Asks for one repaint however often the window surface changes meanwhile.
-  void ScheduleShow();
-  // Asks for a repaint of `area` of the window surface; while shows are held,
-  // the area is only collected.
-  void ScheduleShow(const QRect& area);
-  // A running measurement holds shows, so that a frame or a point is handed
-  // to the screen once, at its message pass, for the area it changed.
-  void HoldShows(bool hold);
-  // Asks for a repaint of the areas collected while held.
-  void ShowHeld();
+  // Asks for a repaint of the drawing area; Qt merges the requests.
+  void ShowDrawing();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   PlotSurface& surfaces_;
-  bool showPending_ = false;
-  bool holding_ = false;
-  QRect held_;
 };
 
 class TMainForm : public QMainWindow, public MeasureHost {
@@ -108,6 +97,7 @@ class TMainForm : public QMainWindow, public MeasureHost {
   // MeasureHost
   PlotSurface& Surfaces() override { return Plot; }
   void SetRecordStatus(const QString& text) override;
+  void ShowDrawingNow() override;
   bool ProcessMessagesAndCheckStopped() override;
   void EndRecording() override;
   void ClearDataList() override;
@@ -132,11 +122,16 @@ class TMainForm : public QMainWindow, public MeasureHost {
   void buildMenus();
   void buildDialogs();
   void SetIdleCommands(bool idle);
+  // Copies the Plot image onto the window and shows it.
+  void RestoreFromPlot();
 
   // Shows the open dialog and reads the chosen file; false when cancelled or
   // after the error has been shown.
   bool ReadSpectrumFile(const QString& title, QString& chosen, QImage& picture);
 
+  // Where the dialog of the last Compare covered the screen (global
+  // coordinates) until the window system has repainted it.
+  QRegion dialogShadow_;
   QString savedMarker_;
   QString lastOpenFile_;
   bool terminating_ = false;

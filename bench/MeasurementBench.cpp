@@ -89,7 +89,6 @@ void BM_MonitorFrameParts(benchmark::State& state) {
   Window();
   BenchWindow::Settle();
   PlotSurface& plot = MainForm->Plot;
-  MainForm->Client->HoldShows(true);  // as during a measurement
   WaveInArm(SignalBuffer, sizeof SignalBuffer);
   WaveInOpen();
   double capture = 0, clean = 0, scale = 0, trace = 0, handOver = 0;
@@ -126,7 +125,6 @@ void BM_MonitorFrameParts(benchmark::State& state) {
     handOverMost = std::max(handOverMost, shown);
   }
   WaveInClose();
-  MainForm->Client->HoldShows(false);
   state.counters["capture_us"] = Average(capture);
   state.counters["clean_us"] = Average(clean);
   state.counters["scale_us"] = Average(scale);
@@ -196,7 +194,6 @@ void BM_ScanPointParts(benchmark::State& state) {
   Window();
   BenchWindow::Settle();
   PlotSurface& plot = MainForm->Plot;
-  MainForm->Client->HoldShows(true);  // as during a measurement
   WaveInArm(PointBuffer, sizeof PointBuffer);
   WaveInOpen();
   int k = 0;
@@ -249,7 +246,6 @@ void BM_ScanPointParts(benchmark::State& state) {
     ++k;
   }
   WaveInClose();
-  MainForm->Client->HoldShows(false);
   state.counters["capture_arith_us"] = Average(capture);
   state.counters["dataline_us"] = Average(line);
   state.counters["curve_us"] = Average(curve);

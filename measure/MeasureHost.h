@@ -12,8 +12,12 @@ class MeasureHost {
   virtual PlotSurface& Surfaces() = 0;
   // Status panel 0: the recording state.
   virtual void SetRecordStatus(const QString& text) = 0;
-  // Lets the toolkit handle pending messages (Stop, repaints, other commands),
-  // then answers whether the Stopped flag is set.
+  // Puts what has been drawn and the status text on the screen at once,
+  // without handling any message.
+  virtual void ShowDrawingNow() = 0;
+  // Shows what has been drawn and lets the toolkit handle pending messages
+  // (Stop, repaints, other commands), then answers whether the Stopped flag
+  // is set.
   virtual bool ProcessMessagesAndCheckStopped() = 0;
   // The Idle state after a recording ended by itself: " Stop", Stopped flag
   // set, commands enabled as after Stop.

@@ -167,12 +167,6 @@ void DrawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
   LinePixels(image.width(), image.height(), x0, y0, x1, y1, [&sink](int x, int y) { sink.put(x, y); });
 }
 
-void DrawLine32(uchar* bits, qsizetype stride, int width, int height, int x0, int y0, int x1, int y1, QRgb colour) {
-  const QRgb pixel = 0xFF000000u | colour;
-  LinePixels(width, height, x0, y0, x1, y1,
-             [=](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel; });
-}
-
 void FillRect(QImage& image, const QRect& rect, QRgb colour) {
   const QRect area = rect.intersected(image.rect());
   if (area.isEmpty()) return;
@@ -196,15 +190,15 @@ QFont PlotFont() {
   return font;
 }
 
-QRect DrawText(QImage& image, int x, int y, const QString& text) {
-  if (text.isEmpty()) return QRect();
+void DrawText(QImage& image, int x, int y, const QString& text) {
+  if (text.isEmpty()) return;
   // Render once on a scratch picture, then copy it pixel by pixel, so text
   // looks the same on every surface and palette pictures get nearest colours.
   static const QImage metricsDevice(1, 1, QImage::Format_RGB32);
   const QFont font = PlotFont();
   const QFontMetrics metrics(font, &metricsDevice);
   const int width = metrics.horizontalAdvance(text), height = metrics.height();
-  if (width <= 0 || height <= 0) return QRect();
+  if (width <= 0 || height <= 0) return;
   QImage scratch(width, height, QImage::Format_RGB32);
   scratch.fill(Qt::white);
   {
@@ -215,5 +209,4 @@ QRect DrawText(QImage& image, int x, int y, const QString& text) {
   }
   for (int j = 0; j < height; ++j)
     for (int i = 0; i < width; ++i) PutPixel(image, x + i, y + j, scratch.pixel(i, j));
-  return QRect(x, y, width, height);
 }

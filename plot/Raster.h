@@ -13,16 +13,11 @@ void PutPixel(QImage& image, int x, int y, QRgb colour);
 // not including, the end point. One pixel per step of the longer axis.
 void DrawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour);
 
-// The same line on 32-bit pixels (RGB32 or ARGB32) at `bits`, `stride` bytes
-// per row, of a width x height picture.
-void DrawLine32(uchar* bits, qsizetype stride, int width, int height, int x0, int y0, int x1, int y1, QRgb colour);
-
 // Fills the rectangle, right and bottom edges exclusive.
 void FillRect(QImage& image, const QRect& rect, QRgb colour);
 
 // Writes text with its top-left corner at (x, y), black on opaque white.
-// Returns the text's box (not clipped), empty when nothing was written.
-QRect DrawText(QImage& image, int x, int y, const QString& text);
+void DrawText(QImage& image, int x, int y, const QString& text);
 
 // The plot's text font: 8-point "MS Sans Serif", or the nearest sans serif.
 QFont PlotFont();

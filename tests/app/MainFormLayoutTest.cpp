@@ -196,7 +196,7 @@ TEST_F(MainFormLayout, WronglyTypedSettingIsReportedAndStartUpGoesOn) {
 TEST_F(MainFormLayout, DrawingNeverCoversTheToolBarOrTheStatusBar) {
   launch();
   MainForm->Plot.WindowSurface().fill(Qt::red);
-  MainForm->Client->ScheduleShow();
+  MainForm->Client->ShowDrawing();
   const QImage shown = MainForm->Client->grab().toImage();
   ASSERT_EQ(shown.size(), QSize(800, 566));
   EXPECT_EQ(shown.pixel(400, 300), qRgb(255, 0, 0));

@@ -26,6 +26,13 @@ class RecordingHost : public MeasureHost {
 
   PlotSurface& Surfaces() override { return plot; }
   void SetRecordStatus(const QString& text) override { status = text; }
+  // What was on the screen at the last ShowDrawingNow: the window surface and the status.
+  QImage shownNow;
+  QString statusShownNow;
+  void ShowDrawingNow() override {
+    shownNow = plot.WindowSurface().copy();
+    statusShownNow = status;
+  }
   bool ProcessMessagesAndCheckStopped() override {
     ++passes;
     if (onPass) onPass(passes);

@@ -109,13 +109,3 @@ TEST_F(PlotSurfaceTest, RepaintCopiesThePlotImageOverTheWindow) {
   EXPECT_EQ(plot.WindowSurface().pixel(399, 299), kWhite);
   EXPECT_EQ(plot.WindowSurface().pixel(400, 299), QColor(Qt::green).rgb());
 }
-
-TEST_F(PlotSurfaceTest, ReportsEveryChangeOfTheWindowSurface) {
-  int changes = 0;
-  plot.SetWindowChanged([&] { ++changes; });
-  plot.Clean();
-  plot.LineTo(5, 5);
-  plot.TextOut(1, 1, QStringLiteral("x"));
-  plot.RepaintFromPlot();
-  EXPECT_EQ(changes, 4);
-}
