@@ -25,6 +25,7 @@
 #include "Startunit.h"
 #include "ToolsUnit.h"
 #include "WaveIn.h"
+#include "WindowFrame.h"
 #include "WindowLook.h"
 
 TMainForm* MainForm = nullptr;
@@ -164,33 +165,24 @@ void TMainForm::buildMenus() {
 
 void TMainForm::buildDialogs() {
   const QStringList filters(std::begin(kFileFilters), std::end(kFileFilters));
-  OpenDialog = new QFileDialog(this);
+  OpenDialog = new FileDialog(this, QFileDialog::AcceptOpen, filters);
   OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-  OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
-  OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-  OpenDialog->setFileMode(QFileDialog::ExistingFile);
-  OpenDialog->setNameFilters(filters);
-  OpenDialog->setSizeGripEnabled(true);
   OpenPreview = AttachPicturePreview(*OpenDialog);
 
-  SaveDialog = new QFileDialog(this);
+  SaveDialog = new FileDialog(this, QFileDialog::AcceptSave, filters);
   SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
-  SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
-  SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-  SaveDialog->setFileMode(QFileDialog::AnyFile);
-  SaveDialog->setNameFilters(filters);
   SaveDialog->setDefaultSuffix(QStringLiteral("bmp"));
   SaveDialog->setWindowTitle(QStringLiteral(" Save spectrum as..."));
-  SaveDialog->setSizeGripEnabled(true);
   SavePreview = AttachPicturePreview(*SaveDialog);
 }
 
 void TMainForm::FormCreate() {
   if (WaveInDeviceCount() == 0) {
     ShowMessage(BoxKind::Error, QStringLiteral("Audio devices absent!"));
-    // Ends the program as soon as the message loop starts.
+    // Ends the program as soon as the message loop starts, without closing
+    // the main window: the close rules and the settings save do not run.
     terminating_ = true;
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   }
   Stopped = true;
   try {
@@ -269,6 +261,7 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (terminating_) return;  // the program is ending without its close rules
   if (!FormCloseQuery()) {
     event->ignore();
     return;
@@ -281,7 +274,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::SetSavedMarker(const QString& fileName) {
   savedMarker_ = fileName;
-  SetDialogFileName(*SaveDialog, fileName);
+  SaveDialog->setFileName(fileName);
 }
 
 void TMainForm::SetIdleCommands(bool idle) {
@@ -362,7 +355,7 @@ bool TMainForm::ReadSpectrumFile(const QString& title, QString& chosen, QImage& 
 }
 
 void TMainForm::SaveButtonClick() {
-  SetDialogFileName(*SaveDialog, savedMarker_);
+  SaveDialog->setFileName(savedMarker_);
   const QString chosen = RunFileDialog(*SaveDialog);
   if (chosen.isEmpty()) return;
   try {

@@ -2,11 +2,11 @@
 // The main window: tool bar, menus, status bar and the drawing area, the
 // commands, the recording state and the rules for closing.
 #include <QAction>
-#include <QFileDialog>
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolButton>
 
+#include "FileDialogs.h"
 #include "MeasureHost.h"
 #include "PicturePreview.h"
 #include "PlotSurface.h"
@@ -58,8 +58,8 @@ class TMainForm : public QMainWindow, public MeasureHost {
   QAction* Help1About;
 
   StatusPanels* StatusBar;
-  QFileDialog* OpenDialog;
-  QFileDialog* SaveDialog;
+  FileDialog* OpenDialog;
+  FileDialog* SaveDialog;
   PicturePreview* OpenPreview;
   PicturePreview* SavePreview;
 

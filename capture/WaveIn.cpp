@@ -61,7 +61,9 @@ void WaveInArm(int16_t* buffer, uint32_t bytes) {
   CaptureHdr.dwFlags = kHeaderDone;
 }
 
-bool WaveInOpen() {
+bool WaveInOpen() { return WaveInStart() && WaveInAwaitFirstSamples(); }
+
+bool WaveInStart() {
   state = DeviceState{};
   std::string reason;
   if (!audioSource().open(CaptureFormat, reason)) {
@@ -70,7 +72,11 @@ bool WaveInOpen() {
     return false;
   }
   state.open = true;
-  // A sound server may need a moment before its first samples arrive.
+  return true;
+}
+
+bool WaveInAwaitFirstSamples() {
+  std::string reason;
   for (int waited = 0; audioSource().delivered() == 0; waited += kPollMs) {
     if (audioSource().failed(reason)) {
       markLost(reason.empty() ? "the audio stream stopped" : reason);

@@ -31,6 +31,12 @@ void WaveInArm(int16_t* buffer, uint32_t bytes);
 // its first samples. On false, WaveInError() says why and the device is closed.
 bool WaveInOpen();
 
+// The same in two steps, so that a measurement can draw between them: the
+// first opens and starts the device, the second waits for its first samples
+// (a sound server may take a moment to deliver them).
+bool WaveInStart();
+bool WaveInAwaitFirstSamples();
+
 // One capture cycle: forget older samples, pause `ms`, then copy the first
 // samples that arrived into the armed buffer. The pause is a paced one: the
 // cycles after an open follow each other every `ms`, the time spent between

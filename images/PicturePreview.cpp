@@ -48,10 +48,10 @@ void PicturePreview::ShowFile(const QString& path) {
   SizeText->setText(QString::asprintf(" (%dx%d)", image.width(), image.height()));
 }
 
-PicturePreview* AttachPicturePreview(QFileDialog& dialog) {
+PicturePreview* AttachPicturePreview(FileDialog& dialog) {
   auto* preview = new PicturePreview(&dialog);
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
     grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
-  QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &PicturePreview::ShowFile);
+  QObject::connect(&dialog, &FileDialog::fileNamed, preview, &PicturePreview::ShowFile);
   return preview;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The preview beside the open and save dialogs: the selected picture scaled
 // to fit, with its size, or "(None)" when the file shows no picture.
-#include <QFileDialog>
+#include "FileDialogs.h"
 #include <QLabel>
 #include <QWidget>
 
@@ -17,5 +17,5 @@ class PicturePreview : public QWidget {
   void ShowFile(const QString& path);
 };
 
-// Adds a preview to a (non-native) file dialog, following its current file.
-PicturePreview* AttachPicturePreview(QFileDialog& dialog);
+// Adds a preview to a file dialog, following the file it would take.
+PicturePreview* AttachPicturePreview(FileDialog& dialog);

@@ -1,5 +1,6 @@
 #include "Scan.h"
 
+#include <QImage>
 #include <algorithm>
 #include <cstdlib>
 
@@ -47,19 +48,27 @@ bool MeasurePoint(int k) {
 void RunScan(MeasureHost& host) {
   PlotSurface& plot = host.Surfaces();
   host.SetRecordStatus(QStringLiteral(" Spectrum record"));
-  // The data list still holds the last scan's numbers: it is cleared only
-  // once the device is open, so a scan that cannot start loses nothing.
+  // A scan that cannot start keeps the last scan's numbers and picture: the
+  // data list is cleared only once the input delivers.
   WaveInArm(PointBuffer, sizeof PointBuffer);
   std::fill(std::begin(lmx::Spectrum), std::end(lmx::Spectrum), 0);
-  if (!WaveInOpen()) {
+  if (!WaveInStart()) {
     EndWithAudioFailure(host, AudioFailure::CannotOpen);
     return;
   }
+  const QImage before = plot.PlotImage();  // shared until Clean changes it
   plot.Clean();
   plot.Coordinat(lmx::start, lmx::finish);
   // The first point takes 1.4 s without a message pass: the cleared plot with
-  // its axes must be on the screen before it.
+  // its axes is put on the screen before it, and before the wait for the
+  // input's first samples (a sound server takes about half a second).
   host.ShowDrawingNow();
+  if (!WaveInAwaitFirstSamples()) {
+    plot.PlotImage() = before;
+    plot.RepaintFromPlot();
+    EndWithAudioFailure(host, AudioFailure::CannotOpen);
+    return;
+  }
   host.ClearDataList();
   bool lost = false;
   for (int k = 0; k < kScanPoints; ++k) {

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "WindowFrame.h"
 #include "WindowLook.h"
 
 TStartBox* StartBox = nullptr;

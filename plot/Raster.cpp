@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "LayoutFont.h"
+
 namespace {
 
 int NearestPaletteIndex(const QImage& image, QRgb colour) {
@@ -179,15 +181,6 @@ void FillRect(QImage& image, const QRect& rect, QRgb colour) {
       for (int x = area.left(); x <= area.right(); ++x) sink.put(x, y);
     }
   }
-}
-
-QFont PlotFont() {
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPointSize(8);
-  // Plain black and white pixels: a stored picture holds no blended colours.
-  font.setStyleStrategy(QFont::NoAntialias);
-  return font;
 }
 
 void DrawText(QImage& image, int x, int y, const QString& text) {

@@ -19,5 +19,3 @@ void FillRect(QImage& image, const QRect& rect, QRgb colour);
 // Writes text with its top-left corner at (x, y), black on opaque white.
 void DrawText(QImage& image, int x, int y, const QString& text);
 
-// The plot's text font: 8-point "MS Sans Serif", or the nearest sans serif.
-QFont PlotFont();

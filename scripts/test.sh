@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
 bash scripts/install-deps.sh
 ensure_sound_server_packages
+# The desktop tests: a virtual X server, a window manager, a compositor, input events.
+ensure_packages xvfb openbox xcompmgr xdotool x11-utils
 bash scripts/build.sh "$@"
 selection=()
 [ -n "${LMX_TEST_SELECTION:-}" ] && selection=(--tests-regex "$LMX_TEST_SELECTION" --verbose)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <algorithm>
 
 #include "IntegerText.h"
 #include "MessageBoxes.h"
@@ -11,6 +12,8 @@
 TToolsBox* ToolsBox = nullptr;
 
 namespace {
+
+constexpr int kWeakTyped = 6;  // characters the attenuation takes when typed
 
 // The angstrom sign of this program is the Cyrillic capital A.
 const QString kAngstrom = QStringLiteral("\u0410");
@@ -60,7 +63,7 @@ TToolsBox::TToolsBox(QWidget* parent)
   Label2 = MakeLabel(this, "Label2", {32, 72}, QStringLiteral("Initial wavelength, ") + kAngstrom + ':');
   Label3 = MakeLabel(this, "Label3", {32, 104}, QStringLiteral("Final wavelength, ") + kAngstrom + ':');
   WeakEdit = MakeEdit(this, "WeakEdit", QRect(112, 32, 57, 21));
-  WeakEdit->setMaxLength(6);
+  WeakEdit->setMaxLength(kWeakTyped);
   StartEdit = MakeEdit(this, "StartEdit", QRect(160, 72, 65, 21));
   EndEdit = MakeEdit(this, "EndEdit", QRect(160, 104, 65, 21));
 
@@ -82,7 +85,10 @@ TToolsBox::TToolsBox(QWidget* parent)
 }
 
 void TToolsBox::showEvent(QShowEvent* event) {
-  WeakEdit->setText(QString::number(lmx::weak));
+  // Typing is limited to six characters; a longer stored value is shown whole.
+  const QString weakText = QString::number(lmx::weak);
+  WeakEdit->setMaxLength(std::max(kWeakTyped, static_cast<int>(weakText.size())));
+  WeakEdit->setText(weakText);
   StartEdit->setText(QString::number(lmx::start));
   EndEdit->setText(QString::number(lmx::finish));
   WeakEdit->setFocus();

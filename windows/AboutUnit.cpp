@@ -62,6 +62,8 @@ LinkLabel::LinkLabel(const QString& text, QPoint position, QWidget* parent) : QL
   QPalette blue = palette();
   blue.setColor(QPalette::WindowText, Qt::blue);
   setPalette(blue);
+  // On the dialog's button face a label would draw in the button text colour.
+  setForegroundRole(QPalette::WindowText);
   setCursor(Qt::PointingHandCursor);
   move(position);
   adjustSize();

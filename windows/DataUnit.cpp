@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QVBoxLayout>
 
+#include "WindowFrame.h"
 #include "WindowLook.h"
 
 TDataForm* DataForm = nullptr;
@@ -26,8 +27,6 @@ TDataForm::TDataForm(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(DataMemo);
-  resize(kOuterGeometry.size());
-  move(kOuterGeometry.topLeft());
   // On top of every window while this program is the active one only.
   connect(qApp, &QGuiApplication::applicationStateChanged, this, &TDataForm::followApplicationState);
 }
@@ -40,10 +39,8 @@ void TDataForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (placed_) return;
   placed_ = true;
-  // The stated size includes the frame, known only once the window exists.
-  const QSize frame = frameGeometry().size() - geometry().size();
-  resize(kOuterGeometry.size() - frame);
-  move(kOuterGeometry.topLeft());
+  // Before the window reaches the screen: its outer size includes the frame.
+  PlaceFrame(*this, kOuterGeometry);
 }
 
 void TDataForm::followApplicationState(Qt::ApplicationState state) {

@@ -1,6 +1,8 @@
 #include "FileDialogs.h"
 
 #include <QAbstractItemView>
+#include <QCompleter>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <utility>
@@ -9,21 +11,79 @@ namespace {
 FileDialogResponder responder;
 }
 
-QString RunFileDialog(QFileDialog& dialog) {
-  if (responder) return responder(dialog);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-  return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+FileDialog::FileDialog(QWidget* parent, AcceptMode mode, const QStringList& nameFilters) : QFileDialog(parent) {
+  setOption(QFileDialog::DontUseNativeDialog);
+  setAcceptMode(mode);
+  setFileMode(mode == AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  setNameFilters(nameFilters);
+  setSizeGripEnabled(true);
+  nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  connect(this, &QFileDialog::currentChanged, this, &FileDialog::fileNamed);
+  if (nameField_) {
+    connect(nameField_, &QLineEdit::textChanged, this, [this] {
+      const QString path = typedPath();
+      if (!path.isEmpty() && QFileInfo(path).isFile()) emit fileNamed(path);
+    });
+  }
 }
 
-void SetDialogFileName(QFileDialog& dialog, const QString& fileName) {
+QString FileDialog::typedPath() const {
+  const QString typed = nameField_ ? nameField_->text() : QString();
+  if (typed.isEmpty()) return QString();
+  // A full path stands for itself; a bare name is in the folder shown.
+  return QFileInfo(directory(), typed).absoluteFilePath();
+}
+
+void FileDialog::setFileName(const QString& fileName) {
   if (!fileName.isEmpty()) {
-    dialog.selectFile(fileName);
+    selectFile(fileName);
     return;
   }
   // The file list's selection would otherwise still name the last file.
-  for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>())
+  for (QAbstractItemView* view : findChildren<QAbstractItemView*>())
     if (view->selectionModel()) view->selectionModel()->clearSelection();
-  if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->clear();
+  if (nameField_) nameField_->clear();
+}
+
+void FileDialog::accept() {
+  const QString typed = typedPath();
+  // QFileDialog would take the list's selection rather than the typed name,
+  // and answer a missing file with its own message box.
+  if (acceptMode() == AcceptOpen && !typed.isEmpty() && !QFileInfo(typed).isDir()) {
+    chosen_ = typed;
+    QDialog::accept();
+    return;
+  }
+  QFileDialog::accept();  // folders are entered, a save asks before overwriting
+}
+
+void FileDialog::done(int result) {
+  if (result == Accepted && chosen_.isEmpty() && !selectedFiles().isEmpty())
+    chosen_ = QFileInfo(selectedFiles().first()).absoluteFilePath();
+  // The completion list comes back on its own when the folder it waits for
+  // has been read, even after the dialog has gone; without its line edit it
+  // cannot. The line edit takes it back when it next gets the focus.
+  if (QCompleter* completer = nameField_ ? nameField_->completer() : nullptr) {
+    if (completer->popup()) completer->popup()->hide();
+    completer->setWidget(nullptr);
+  }
+  QFileDialog::done(result);
+}
+
+void FileDialog::showEvent(QShowEvent* event) {
+  chosen_.clear();
+  QFileDialog::showEvent(event);
+  if (nameField_) {
+    nameField_->selectAll();
+    const QString path = typedPath();
+    if (!path.isEmpty() && QFileInfo(path).isFile()) emit fileNamed(path);
+  }
+}
+
+QString RunFileDialog(FileDialog& dialog) {
+  if (responder) return responder(dialog);
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.chosen();
 }
 
 FileDialogResponder SetFileDialogResponder(FileDialogResponder newResponder) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "WindowFrame.h"
 #include "WindowLook.h"
 
 namespace {

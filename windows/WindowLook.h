@@ -3,11 +3,11 @@
 #include <QFont>
 #include <QWidget>
 
-// 8-point "MS Sans Serif", or the toolkit's nearest sans serif.
+// The windows' font: the layout's face (8-point "MS Sans Serif", see
+// LayoutFont), made smaller only where no face of its widths is found and
+// the layout's texts would not fit their room.
 QFont FormFont();
 
 // The form font and the button-face background.
 void ApplyFormLook(QWidget& window);
 
-// Places a top-level window so that its frame is centred on the primary screen.
-void CentreOnScreen(QWidget& window);

@@ -53,7 +53,16 @@ TEST_F(AboutWindow, LayoutAndTexts) {
   for (LinkLabel* link : {AboutBox->MailLink, AboutBox->WebLink, AboutBox->TranslatorLink}) {
     EXPECT_TRUE(link->font().underline());
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    // Drawn in blue, not in the button text colour of the dialog's face.
+    const QImage drawn = link->grab().toImage();
+    int blue = 0, black = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+      for (int x = 0; x < drawn.width(); ++x) {
+        blue += drawn.pixel(x, y) == qRgb(0, 0, 255);
+        black += drawn.pixel(x, y) == qRgb(0, 0, 0);
+      }
+    EXPECT_GT(blue, 50) << link->text().toStdString();
+    EXPECT_EQ(black, 0) << link->text().toStdString();
   }
   EXPECT_EQ(AboutBox->OkButton->geometry(), QRect(88, 194, 81, 25));
 }

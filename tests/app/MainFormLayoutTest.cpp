@@ -1,4 +1,5 @@
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -141,9 +142,19 @@ TEST_F(MainFormLayout, FirstRunWritesDefaultsAndCalibratesBeforeTheWindowIsVisib
   EXPECT_TRUE(env.boxes.empty());
 }
 
-TEST_F(MainFormLayout, NoAudioDeviceEndsTheProgramWithoutCalibrating) {
+TEST_F(MainFormLayout, NoAudioDeviceEndsTheProgramWithoutCalibratingOrClosing) {
   env.audio.devices = 0;
-  launch(false);
+  env.storeValue("weak", -4);
+  CreateForms();
+  MainForm->show();
+  // The message loop ends as soon as it starts, the main window is not
+  // closed, and the settings are not written back (a stored -4 would become 4).
+  QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_TRUE(MainForm->isVisible());
+  int32_t weak = 0;
+  ASSERT_TRUE(env.storedValue("weak", weak));
+  EXPECT_EQ(weak, -4);
   ASSERT_EQ(env.boxes.size(), 1u);
   EXPECT_EQ(env.boxes[0].text, "Audio devices absent!");
   EXPECT_EQ(env.boxes[0].kind, BoxKind::Error);

@@ -76,6 +76,16 @@ TEST_F(SettingsDialog, ShowingFillsTheEditsFromTheSettings) {
   });
   MainForm->ToolButton->click();
   EXPECT_EQ(shown, QStringList({"9000"}));
+  // A stored attenuation longer than the six characters one can type is
+  // shown whole, and OK keeps it.
+  lmx::weak = 12345678;
+  QTimer::singleShot(0, [&] {
+    shown = QStringList({ToolsBox->WeakEdit->text()});
+    ToolsBox->OkButton->click();
+  });
+  MainForm->ToolButton->click();
+  EXPECT_EQ(shown, QStringList({"12345678"}));
+  EXPECT_EQ(lmx::weak, 12345678);
 }
 
 TEST_F(SettingsDialog, OkStoresTheValuesAndWritesTheRangeAsTyped) {

@@ -1,0 +1,86 @@
+#pragma once
+// The real program on the test's X server (see with-desktop.sh), driven as a
+// user drives it: real input events through xdotool, the window manager's
+// frames through xwininfo and xprop, and what the screen shows through
+// screenshots of the root window.
+#include <QImage>
+#include <QMargins>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The scale the program runs at (QT_SCALE_FACTOR), 1 or 2.
+int Scale();
+// A layout length or point in the screen's pixels.
+int Px(int layout);
+QPoint Px(QPoint layout);
+QRect Px(const QRect& layout);
+
+// Output of a helper program; empty when it failed or took longer than 10 s.
+QString Run(const QString& program, const QStringList& arguments);
+// Real input: a click at a screen point, keys ("alt+s", "Return"), typed text.
+void Click(QPoint screen);
+void Key(const QString& keys);
+void Type(const QString& text);
+
+// Waits until `condition` holds, at most `timeoutMs`; true when it did.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
+
+// The first visible window whose name matches `pattern` (xdotool's regular
+// expressions), waiting up to `timeoutMs`; empty when there is none.
+QString FindWindow(const QString& pattern, int timeoutMs = 10000);
+// The names of the visible windows of process `pid`.
+QStringList WindowsOf(qint64 pid);
+// A window's inside on the screen, and the frame its window manager puts
+// around it (_NET_FRAME_EXTENTS).
+QRect Inside(const QString& window);
+QMargins Frame(const QString& window);
+QRect Outer(const QString& window);
+// A property of a window as xprop prints it.
+QString Property(const QString& window, const QString& name);
+
+// The screen as shown now (root window), or a part of it.
+QImage Screen();
+QImage Screen(const QRect& area);
+// Keeps `image` as <name>.png in LMX_DESKTOP_SHOTS for a person to look at.
+void KeepShot(const QImage& image, const QString& name);
+
+// Ink of one kind in `area` of `image`: the first and last column holding it.
+struct Ink {
+  int first = -1;
+  int last = -1;
+  int pixels = 0;
+};
+Ink InkIn(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& kind);
+bool Dark(QRgb colour);  // black text, antialiased edges left out
+bool Blue(QRgb colour);  // link text
+bool Red(QRgb colour);   // the trace
+
+// One start of the program with its own settings folder (created if needed).
+class Program {
+ public:
+  // `calibrated`: a zero level is stored, so no calibration runs at start.
+  explicit Program(const QString& configFolder, bool calibrated = true);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Waits for the main window; false when it did not come.
+  bool waitForMainWindow(int timeoutMs = 20000);
+  qint64 pid() const { return process_.processId(); }
+  const QString& mainWindow() const { return mainWindow_; }
+  // The screen position of a point of the client area (layout coordinates).
+  QPoint at(QPoint client) const;
+  QRect at(const QRect& client) const;
+  // Clicks the tool bar button that stands at layout x.
+  void clickTool(int x) const;
+  // The client area as shown now.
+  QImage clientArea() const;
+
+ private:
+  QProcess process_;
+  QString mainWindow_;
+  QPoint clientOrigin_;
+};

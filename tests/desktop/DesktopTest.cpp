@@ -1,0 +1,291 @@
+// The program as users see it: the real program on an X server with the
+// openbox window manager (with-desktop.sh), commands given with real mouse
+// clicks and keys, and what reaches the screen read off screenshots. Offscreen
+// tests cannot see these: window-manager frames, real font metrics, repaints
+// after a dialog closes, typing into a file dialog.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+
+#include "Layout.h"
+#include "tests/desktop/Desktop.h"
+#include "tests/support/QtPrinters.h"
+
+namespace {
+
+// Where the tool bar's buttons stand (layout x).
+constexpr int kStart = 8, kStop = 33, kOpen = 73, kCompare = 98, kSettings = 163, kData = 188, kAbout = 229;
+
+QString Folder(const QString& name) {
+  const QString folder = qEnvironmentVariable("LMX_DESKTOP_WORK") + QLatin1Char('/') + name;
+  QDir().mkpath(folder);
+  return folder;
+}
+
+bool Compositing() { return qEnvironmentVariable("LMX_DESKTOP_COMPOSITOR") == QLatin1String("true"); }
+
+QRect ScreenArea() { return QGuiApplication::primaryScreen()->geometry(); }
+
+// True when `outer` is centred on the screen (to the pixel, halves either way).
+bool Centred(const QRect& outer) {
+  const QRect screen = ScreenArea();
+  return std::abs(2 * outer.left() + outer.width() - screen.width()) <= 1 &&
+         std::abs(2 * outer.top() + outer.height() - screen.height()) <= 1;
+}
+
+// A row of text in a screenshot of a window's inside: from layout x `from`,
+// top y, one line high (with a shadow's pixel), up to layout x `to`.
+QRect Row(int from, int y, int to, int height = 15) { return Px(QRect(from, y, to - from, height)); }
+
+// Closes a dialog with a key and waits until it has gone.
+void CloseWith(const QString& key, const QString& pattern) {
+  Key(key);
+  WaitUntil([&] { return FindWindow(pattern, 0).isEmpty(); }, 5000);
+}
+
+}  // namespace
+
+TEST(Desktop, EveryWindowStandsWhereItBelongsInItsFrame) {
+  if (Scale() != 1) GTEST_SKIP() << "the window frames are checked at scale 1";
+  Program program(Folder("frames"), /*calibrated=*/false);
+  // The first start measures the zero level under a centred progress window.
+  const QString progress = FindWindow(QStringLiteral("^System scanning...$"));
+  ASSERT_FALSE(progress.isEmpty());
+  EXPECT_TRUE(Centred(Outer(progress)));
+  EXPECT_EQ(Inside(progress).size(), QSize(304, 47));
+  ASSERT_TRUE(program.waitForMainWindow());
+
+  // The main window: centred with its frame, fixed size, no maximising.
+  const QString main = program.mainWindow();
+  EXPECT_TRUE(Centred(Outer(main)));
+  EXPECT_EQ(Inside(main).width(), 800);
+  EXPECT_FALSE(Property(main, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("MAXIMIZE")));
+  EXPECT_FALSE(Property(main, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("RESIZE")));
+
+  program.clickTool(kSettings);
+  const QString settings = FindWindow(QStringLiteral("^Settings$"));
+  ASSERT_FALSE(settings.isEmpty());
+  EXPECT_EQ(Outer(settings).topLeft(), QPoint(297, 136));
+  EXPECT_EQ(Inside(settings).size(), QSize(281, 211));
+  CloseWith(QStringLiteral("Escape"), QStringLiteral("^Settings$"));
+
+  program.clickTool(kAbout);
+  const QString about = FindWindow(QStringLiteral("^About...$"));
+  ASSERT_FALSE(about.isEmpty());
+  EXPECT_EQ(Outer(about).topLeft(), QPoint(286, 144));
+  EXPECT_EQ(Inside(about).size(), QSize(257, 225));
+  CloseWith(QStringLiteral("Return"), QStringLiteral("^About...$"));
+
+  // The data list: its outer size includes the frame and the title bar. It
+  // keeps a sizeable border, and asks for no maximise button (_MOTIF_WM_HINTS
+  // functions and decorations without their maximise bits, 0x10 and 0x40).
+  program.clickTool(kData);
+  const QString data = FindWindow(QStringLiteral("^Data array$"));
+  ASSERT_FALSE(data.isEmpty());
+  EXPECT_EQ(Outer(data), QRect(377, 146, 182, 170));
+  const QStringList hints = Property(data, QStringLiteral("_MOTIF_WM_HINTS")).section('=', 1).split(',');
+  ASSERT_EQ(hints.size(), 5);
+  EXPECT_EQ(hints[1].trimmed().toUInt(nullptr, 16) & 0x10u, 0u);
+  EXPECT_EQ(hints[2].trimmed().toUInt(nullptr, 16) & 0x40u, 0u);
+  EXPECT_TRUE(Property(data, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("RESIZE")));
+  KeepShot(Screen(), QStringLiteral("frames"));
+}
+
+TEST(Desktop, TextsNeitherOverlapNorAreCut) {
+  Program program(Folder("texts"));
+  ASSERT_TRUE(program.waitForMainWindow());
+
+  // The about window: each label ends before its link, links are blue and
+  // end inside their frame (the frames' right edge is at x = 248).
+  program.clickTool(kAbout);
+  const QString about = FindWindow(QStringLiteral("^About...$"));
+  ASSERT_FALSE(about.isEmpty());
+  QThread::msleep(300);
+  const QImage shot = Screen(Inside(about));
+  KeepShot(shot, QStringLiteral("about"));
+  EXPECT_LT(InkIn(shot, Row(63, 24, 248, 20), Blue).last, Px(248)) << "title";
+  for (int y : {48, 72}) {
+    const Ink text = InkIn(shot, Row(63, y, 248), Dark);
+    EXPECT_GT(text.pixels, 0) << y;
+    EXPECT_LT(text.last, Px(248)) << y;
+  }
+  struct LabelAndLink {
+    int labelX, y, linkX;
+  };
+  for (const LabelAndLink row : {LabelAndLink{64, 96, 104}, LabelAndLink{64, 120, 104}, LabelAndLink{29, 160, 157}}) {
+    const Ink label = InkIn(shot, Row(row.labelX - 1, row.y, 248), Dark);
+    const Ink link = InkIn(shot, Row(row.labelX - 1, row.y, 248), Blue);
+    EXPECT_GT(label.pixels, 0) << row.y;
+    EXPECT_GT(link.pixels, 0) << row.y;
+    EXPECT_LE(label.last, Px(row.linkX) - 2) << "label at y = " << row.y << " runs into its link";
+    EXPECT_GE(link.first, Px(row.linkX)) << row.y;
+    EXPECT_LT(link.last, Px(248)) << row.y;
+  }
+  CloseWith(QStringLiteral("Return"), QStringLiteral("^About...$"));
+
+  // The settings dialog: each label ends before its edit.
+  program.clickTool(kSettings);
+  const QString settings = FindWindow(QStringLiteral("^Settings$"));
+  ASSERT_FALSE(settings.isEmpty());
+  QThread::msleep(300);
+  const QImage dialog = Screen(Inside(settings));
+  KeepShot(dialog, QStringLiteral("settings"));
+  for (const LabelAndLink row : {LabelAndLink{32, 32, 112}, LabelAndLink{32, 72, 160}, LabelAndLink{32, 104, 160}}) {
+    const Ink label = InkIn(dialog, Row(row.labelX - 1, row.y, row.linkX), Dark);
+    EXPECT_GT(label.pixels, 0) << row.y;
+    EXPECT_LE(label.last, Px(row.linkX) - 2) << "label at y = " << row.y << " runs into its edit";
+  }
+  // OK writes the range into the status bar, whose panel 1 holds it whole.
+  CloseWith(QStringLiteral("Return"), QStringLiteral("^Settings$"));
+  QThread::msleep(300);
+  const QImage client = program.clientArea();
+  KeepShot(client, QStringLiteral("status-range"));
+  const Ink range = InkIn(client, Row(252, kStatusBarTop + 2, 799, 15), Dark);
+  EXPECT_GT(range.pixels, 0);
+  EXPECT_LT(range.last, Px(797));
+}
+
+TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
+  Program program(Folder("scan"));
+  ASSERT_TRUE(program.waitForMainWindow());
+  // The monitor's trace (silence: a flat line at y = 250) is on the screen.
+  program.clickTool(kStart);
+  ASSERT_TRUE(WaitUntil([&] { return Red(program.clientArea().pixel(Px(400), Px(250))); }, 5000));
+  program.clickTool(kStop);
+  QThread::msleep(300);
+  Key(QStringLiteral("alt+s"));
+  QThread::msleep(300);
+  Key(QStringLiteral("i"));  // "Input signal" off: Start records a spectrum
+  QThread::msleep(300);
+
+  const QPoint axis = Px(QPoint(29, 300));
+  QElapsedTimer sinceStart;
+  program.clickTool(kStart);
+  sinceStart.start();
+  QImage shown;
+  const bool axesShown = WaitUntil(
+      [&] {
+        shown = program.clientArea();
+        return shown.pixel(axis) == kAxisGray && !Red(shown.pixel(Px(400), Px(250)));
+      },
+      3000);
+  const qint64 elapsed = sinceStart.elapsed();
+  KeepShot(shown, QStringLiteral("scan-start"));
+  ASSERT_TRUE(axesShown) << "the old picture stays on the screen";
+  EXPECT_LT(elapsed, 500) << "the axes reached the screen after " << elapsed << " ms";
+  // The status text " Spectrum record" is there too.
+  EXPECT_GT(InkIn(shown, Row(2, kStatusBarTop + 2, 249), Dark).pixels, 0);
+  // Six labels under the axis, every 151 pixels from x = 18; the last one
+  // ends before the window's right edge.
+  for (int i = 0; i <= 5; ++i) {
+    const Ink label = InkIn(shown, Row(151 * i + 16, 495, 151 * i + 60), Dark);
+    EXPECT_GT(label.pixels, 0) << i;
+    EXPECT_GE(label.first, Px(151 * i + 18)) << i;
+    if (i == 5) {
+      EXPECT_LT(label.last, Px(800) - 1) << "the label 5000 is cut at the right edge";
+    }
+  }
+}
+
+TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
+  const QString folder = Folder(Compositing() ? QStringLiteral("compare-composited") : QStringLiteral("compare"));
+  // A spectrum picture with a red curve across the drawing area.
+  QImage picture(kClientWidth, kClientHeight, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  {
+    QPainter painter(&picture);
+    painter.setPen(QColor(255, 0, 0));
+    painter.drawLine(30, 450, 780, 150);
+  }
+  const QString file = folder + QStringLiteral("/spectrum.bmp");
+  ASSERT_TRUE(picture.save(file, "BMP"));
+  // Points of the curve, in the middle of the area where the dialogs stand.
+  QList<QPoint> curve;
+  for (int x = 300; x <= 500; x += 20)
+    for (int y = 0; y < kClientHeight; ++y)
+      if (picture.pixel(x, y) == qRgb(255, 0, 0)) curve << QPoint(x, y);
+  ASSERT_EQ(curve.size(), 11);
+  const auto curveIs = [&](const Program& program, bool (*colour)(QRgb)) {
+    const QImage client = program.clientArea();
+    return std::all_of(curve.begin(), curve.end(), [&](QPoint p) { return colour(client.pixel(Px(p))); });
+  };
+  const auto black = [](QRgb c) { return c == qRgb(0, 0, 0); };
+
+  Program program(folder);
+  ASSERT_TRUE(program.waitForMainWindow());
+  const QStringList mainOnly{QStringLiteral(" Spectrometer LMX")};
+
+  // A typed name of a missing file: the program's own error text, in the
+  // default error box, after the dialog has closed.
+  program.clickTool(kOpen);
+  ASSERT_FALSE(FindWindow(QStringLiteral("^ Open spectrum...$")).isEmpty());
+  Type(folder + QStringLiteral("/missing.bmp"));
+  Key(QStringLiteral("Return"));
+  ASSERT_FALSE(FindWindow(QStringLiteral("^Spectrometer LMX$"), 5000).isEmpty());
+  EXPECT_EQ(WindowsOf(program.pid()), (QStringList{QStringLiteral(" Spectrometer LMX"), QStringLiteral("Spectrometer LMX")}));
+  CloseWith(QStringLiteral("Return"), QStringLiteral("^Spectrometer LMX$"));
+
+  // The full path typed and Enter pressed at once, before the completion
+  // list can show: the file opens, and no list stays behind.
+  program.clickTool(kOpen);
+  ASSERT_FALSE(FindWindow(QStringLiteral("^ Open spectrum...$")).isEmpty());
+  Type(file);
+  Key(QStringLiteral("Return"));
+  EXPECT_TRUE(WaitUntil([&] { return FindWindow(QStringLiteral("^ Open spectrum...$"), 0).isEmpty(); }, 5000))
+      << "the dialog stayed open";
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 5000));
+  QThread::msleep(1000);  // where the completion list would come back
+  EXPECT_EQ(WindowsOf(program.pid()), mainOnly);
+
+  // Reopened, the dialog proposes that file and its preview shows it.
+  program.clickTool(kOpen);
+  const QString open = FindWindow(QStringLiteral("^ Open spectrum...$"));
+  ASSERT_FALSE(open.isEmpty());
+  QThread::msleep(500);
+  const QImage dialog = Screen(Inside(open));
+  KeepShot(dialog, QStringLiteral("open-dialog"));
+  // The curve scaled down, its red blended with the white around it.
+  const Ink preview = InkIn(dialog, dialog.rect(), [](QRgb c) { return qRed(c) > 200 && qRed(c) - qGreen(c) > 40; });
+  EXPECT_GT(preview.pixels, 20) << "the preview shows no picture";
+  CloseWith(QStringLiteral("Escape"), QStringLiteral("^ Open spectrum...$"));
+
+  // Compare with the same file: its curve shows black over the red one, also
+  // where the dialog stood, and stays once the dialog's repaints are over.
+  program.clickTool(kCompare);
+  const QString compare = FindWindow(QStringLiteral("^ Compare spectrum with...$"));
+  ASSERT_FALSE(compare.isEmpty());
+  const QRect covered = Outer(compare);
+  ASSERT_TRUE(covered.contains(program.at(curve.first())) && covered.contains(program.at(curve.last())));
+  Type(file);
+  Key(QStringLiteral("Return"));
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, black); }, 5000)) << "no overlay after Compare";
+  QThread::msleep(1500);
+  KeepShot(program.clientArea(), Compositing() ? QStringLiteral("compare-composited") : QStringLiteral("compare"));
+  EXPECT_TRUE(curveIs(program, black)) << "the overlay was wiped by the repaint after the dialog";
+  EXPECT_EQ(WindowsOf(program.pid()), mainOnly);
+  if (Compositing()) return;  // a compositor keeps covered windows: no repaint to test
+
+  // Covered by another window and uncovered, the window shows the spectrum
+  // again without the overlay.
+  QProcess cover;
+  const QPoint at = program.at(QPoint(250, 150));
+  cover.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"),
+                                           QStringLiteral("400x300+%1+%2").arg(at.x()).arg(at.y()),
+                                           QStringLiteral("covering the window")});
+  ASSERT_FALSE(FindWindow(QStringLiteral("^xmessage$")).isEmpty());
+  cover.kill();
+  cover.waitForFinished();
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 5000)) << "the overlay stayed after a repaint";
+}
+
+int main(int argc, char** argv) {
+  QGuiApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
