@@ -33,6 +33,8 @@ constexpr int64_t kMaxSide = 30000;
 constexpr int64_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr int64_t kInfoHeaderSize = 40;
+constexpr uint32_t kMasksInsideSize = 52;  // the shortest header that holds the channel masks
+constexpr uint32_t kOs2HeaderSize = 64;
 
 enum Compression : uint32_t { kRgb = 0, kBitFields = 3, kAlphaBitFields = 6 };
 
@@ -146,12 +148,12 @@ struct InfoHeader {
 };
 
 InfoHeader ReadInfoHeader(const FileBytes& in) {
-  // The OS/2 core header (12 bytes) or a Windows one (40 and up).
+  // The OS/2 core header (12 bytes), or a longer one whose first 40 bytes
+  // have the Windows layout: Windows' own (40 to 124 bytes), OS/2 2.x's (64)
+  // and any later kind.
   InfoHeader header;
   header.size = in.u32(kFileHeaderSize);
-  if (header.size != kCoreHeaderSize && header.size != 40 && header.size != 52 && header.size != 56 &&
-      header.size != 108 && header.size != 124)
-    Fail(kNotValid);
+  if (header.size != kCoreHeaderSize && header.size < kInfoHeaderSize) Fail(kNotValid);
   in.need(kFileHeaderSize, header.size);
   const int64_t h = kFileHeaderSize;
   int planes;
@@ -174,20 +176,23 @@ InfoHeader ReadInfoHeader(const FileBytes& in) {
   if (header.width > kMaxSide || header.height > kMaxSide) Fail(kTooLarge);
   const int bits = header.bits;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail(kNotValid);
-  const bool bitFields = header.compression == kBitFields || header.compression == kAlphaBitFields;
+  // OS/2 2.x numbers compressions of its own: 3 there is not bit fields.
+  const bool bitFields = header.size != kOs2HeaderSize &&
+                         (header.compression == kBitFields || header.compression == kAlphaBitFields);
   if (header.compression != kRgb && !(bitFields && (bits == 16 || bits == 32))) Fail(kNotValid);
   return header;
 }
 
-// Channel masks: fixed for plain data; with bit fields inside the larger
-// headers, or right after the 40-byte one, where they push the colour table
-// back.
+// Channel masks: fixed for plain data; with bit fields inside headers of 52
+// bytes and more, or right after a shorter header, where they push the colour
+// table back.
 Masks ReadMasks(const FileBytes& in, const InfoHeader& header, int64_t& tableOffset) {
   if (header.compression == kRgb) return header.bits == 16 ? kMasks555 : kMasks888;
   int64_t offset = kFileHeaderSize + kInfoHeaderSize;
-  if (header.size == kInfoHeaderSize) {
+  if (header.size < kMasksInsideSize) {
     const int64_t count = header.compression == kAlphaBitFields ? 16 : 12;
-    in.need(offset, count);
+    in.need(tableOffset, count);
+    offset = tableOffset;
     tableOffset += count;
   }
   Masks masks;
@@ -314,7 +319,7 @@ QImage DecodeBitmap(const QByteArray& bytes) {
   const InfoHeader header = ReadInfoHeader(in);
   const int64_t width = header.width, height = header.height;
   const int bits = header.bits;
-  int64_t tableOffset = kFileHeaderSize + header.size;
+  int64_t tableOffset = kFileHeaderSize + header.size;  // the colour table follows the header, however long
   const Masks masks = ReadMasks(in, header, tableOffset);
 
   // Colour table: every entry the depth allows unless fewer are declared.

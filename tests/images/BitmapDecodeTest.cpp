@@ -179,6 +179,28 @@ TEST(BitmapReader, MasksInsideTheLongerHeaders) {
   EXPECT_EQ(Raw16(image, 1, 0), 1 << 10 | 0x1F);
 }
 
+TEST(BitmapReader, Os2HeaderOf64BytesStartsWithTheWindowsFields) {
+  Le os2 = FileHeader(94, 78);
+  InfoFields(os2, 64, 2, 2, 24, 0);
+  os2.zeros(24);  // units, recording, rendering, colour encoding and the like
+  os2.u8(1).u8(2).u8(3).u8(4).u8(5).u8(6).zeros(2);     // bottom row
+  os2.u8(7).u8(8).u8(9).u8(10).u8(11).u8(12).zeros(2);  // top row
+  QImage expected(2, 2, QImage::Format_RGB888);
+  expected.setPixel(0, 0, qRgb(9, 8, 7));
+  expected.setPixel(1, 0, qRgb(12, 11, 10));
+  expected.setPixel(0, 1, qRgb(3, 2, 1));
+  expected.setPixel(1, 1, qRgb(6, 5, 4));
+  const QImage image = DecodeBitmap(os2.bytes);
+  EXPECT_EQ(image, expected);
+  EXPECT_EQ(image.format(), QImage::Format_RGB888);
+  EXPECT_EQ(image.text("BitsPerPixel"), "24");
+
+  // Its compressions are OS/2's own: 3 there is no bit fields.
+  QByteArray huffman = os2.bytes;
+  SetU32(huffman, 30, 3);
+  EXPECT_EQ(ErrorOf([&] { DecodeBitmap(huffman); }), "Bitmap image is not valid");
+}
+
 TEST(BitmapReader, LongestHeaderTopDownWithShortColourTable) {
   Le v5 = FileHeader(158, 150);
   InfoFields(v5, 124, 3, -2, 8, 0, 3);
