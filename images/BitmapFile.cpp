@@ -90,7 +90,7 @@ class FileBytes {
 };
 
 // One colour channel of a bit-field pixel: the bits under the mask, shifted
-// down, scaled so that the full mask gives the top value.
+// down, scaled to the nearest of 0 to 255, so that the full mask gives 255.
 class Channel {
  public:
   explicit Channel(uint32_t mask) : mask_(mask) {
@@ -98,10 +98,10 @@ class Channel {
     while (!(mask_ >> shift_ & 1u)) ++shift_;
     max_ = mask_ >> shift_;
   }
-  uint32_t scaled(uint32_t pixel, uint32_t top) const {
+  int scaled(uint32_t pixel) const {
     if (max_ == 0) return 0;
     const uint64_t value = (pixel & mask_) >> shift_;
-    return static_cast<uint32_t>((value * top + max_ / 2) / max_);
+    return static_cast<int>((value * 255 + max_ / 2) / max_);
   }
 
  private:
@@ -204,12 +204,16 @@ Masks ReadMasks(const FileBytes& in, const InfoHeader& header, int64_t& tableOff
   return masks;
 }
 
+// 16-bit files keep their depth where Qt has their layout (5-5-5 or 5-6-5);
+// other masks would lose colours there and are scaled into 32 bits instead.
 QImage::Format PictureFormat(int bits, const Masks& masks) {
   switch (bits) {
     case 1: return QImage::Format_Mono;
     case 4:
     case 8: return QImage::Format_Indexed8;
-    case 16: return masks == kMasks565 ? QImage::Format_RGB16 : QImage::Format_RGB555;
+    case 16:
+      if (masks == kMasks565) return QImage::Format_RGB16;
+      return masks == kMasks555 ? QImage::Format_RGB555 : QImage::Format_RGB32;
     case 24: return QImage::Format_RGB888;
     default: return QImage::Format_RGB32;
   }
@@ -237,17 +241,12 @@ uint32_t ConvertRow(const uint8_t* row, uchar* line, int64_t width, int bits, QI
       }
       break;
     case QImage::Format_RGB16:
+    case QImage::Format_RGB555: {
+      const uint32_t used = format == QImage::Format_RGB16 ? 0xFFFF : 0x7FFF;  // 5-5-5 leaves the top bit spare
       for (int64_t x = 0; x < width; ++x)
-        reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(PixelAt(row, x, 16));
+        reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(PixelAt(row, x, 16) & used);
       break;
-    case QImage::Format_RGB555:
-      for (int64_t x = 0; x < width; ++x) {
-        const uint32_t pixel = PixelAt(row, x, 16);
-        reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(channels.red.scaled(pixel, 31) << 10 |
-                                                                   channels.green.scaled(pixel, 31) << 5 |
-                                                                   channels.blue.scaled(pixel, 31));
-      }
-      break;
+    }
     case QImage::Format_RGB888:
       for (int64_t x = 0; x < width; ++x) {
         line[3 * x] = row[3 * x + 2];
@@ -266,9 +265,9 @@ uint32_t ConvertRow(const uint8_t* row, uchar* line, int64_t width, int bits, QI
         break;
       }
       for (int64_t x = 0; x < width; ++x) {
-        const uint32_t pixel = PixelAt(row, x, 32);
+        const uint32_t pixel = PixelAt(row, x, bits);
         reinterpret_cast<QRgb*>(line)[x] =
-            qRgb(channels.red.scaled(pixel, 255), channels.green.scaled(pixel, 255), channels.blue.scaled(pixel, 255));
+            qRgb(channels.red.scaled(pixel), channels.green.scaled(pixel), channels.blue.scaled(pixel));
       }
       break;
   }

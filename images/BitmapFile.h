@@ -19,8 +19,9 @@ class PictureError : public std::runtime_error {
 inline constexpr char kBitsPerPixelKey[] = "BitsPerPixel";
 
 // Decodes a whole bitmap file. The picture keeps the file's depth:
-// 32 bits -> RGB32, 24 -> RGB888, 16 -> RGB16 (5-6-5 masks) or RGB555,
-// 8 and 4 -> Indexed8, 1 -> Mono. Alpha is ignored.
+// 32 bits -> RGB32, 24 -> RGB888, 16 -> RGB16 (5-6-5 masks) or RGB555
+// (5-5-5), 8 and 4 -> Indexed8, 1 -> Mono; only 16-bit files with other masks
+// become RGB32, each channel scaled exactly. Alpha is ignored.
 QImage DecodeBitmap(const QByteArray& bytes);
 
 // The bytes of a bitmap file holding the picture at BitmapFileDepth(image).
