@@ -1,9 +1,9 @@
 #include "BitmapFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -12,10 +12,7 @@
 #include <cstring>
 #include <limits>
 
-#ifdef _WIN32
-#include <QSaveFile>
-#else
-#include <QRandomGenerator>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +43,16 @@ constexpr Masks kMasks888 = {0x00FF0000, 0x0000FF00, 0x000000FF};
 [[noreturn]] void Fail(const char* text) { throw PictureError(text); }
 
 QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Why QSaveFile could not create or rename its temporary file, in the
+// system's words.
+#ifdef _WIN32
+QString SystemReason(const QSaveFile& file) { return file.errorString(); }  // the system's own message there
+#else
+// errno still holds the error of the call that failed (QSaveFile itself
+// relies on that); errorString() words a few reasons in Qt's own way.
+QString SystemReason(const QSaveFile&) { return SystemText(errno); }
+#endif
 
 [[noreturn]] void FailOpen(const QString& path, const QString& reason) {
   throw PictureError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason).toStdString());
@@ -474,19 +481,6 @@ QImage ReadBitmapFile(const QString& path) {
   return DecodeBitmap(bytes);
 }
 
-void WriteBitmapFile(const QString& path, const QImage& image) {
-  const QString shown = QFileInfo(path).absoluteFilePath();
-  if (QFileInfo(path).isDir()) FailCreate(shown, SystemText(EISDIR));
-  const QByteArray bytes = EncodeBitmap(image);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) FailCreate(shown, file.errorString());
-  if (file.write(bytes) != bytes.size()) Fail(kWriteError);  // dropped unless committed
-  if (!file.commit()) {
-    if (file.error() == QFileDevice::WriteError) Fail(kWriteError);
-    FailCreate(shown, file.errorString());
-  }
-}
-
 #else
 
 namespace {
@@ -510,19 +504,6 @@ class FileDescriptor {
  private:
   int fd_;
 };
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-  const char* p = bytes.constData();
-  qsizetype left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = ::write(fd, p, static_cast<size_t>(left));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    p += written;
-    left -= written;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -557,44 +538,26 @@ QImage ReadBitmapFile(const QString& path) {
   return DecodeBitmap(bytes);
 }
 
-void WriteBitmapFile(const QString& path, const QImage& image) {
-  const QFileInfo info(path);
-  const QString shown = info.absoluteFilePath();
-  const QByteArray target = QFile::encodeName(shown);
-  struct stat existing;
-  const bool exists = ::stat(target.constData(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) FailCreate(shown, SystemText(EISDIR));
-  const QByteArray bytes = EncodeBitmap(image);
-
-  const QDir folder = info.absoluteDir();
-  QByteArray temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    const QString name = QStringLiteral(".%1.%2.tmp")
-                             .arg(info.fileName())
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    temporary = QFile::encodeName(folder.filePath(name));
-    fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) FailCreate(shown, SystemText(errno));
-  FileDescriptor file(fd);
-  if (exists) ::fchmod(fd, existing.st_mode & 07777);  // the replacement keeps the old permissions
-
-  bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  written = file.close() && written;
-  if (!written) {
-    ::unlink(temporary.constData());
-    Fail(kWriteError);
-  }
-  if (::rename(temporary.constData(), target.constData()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.constData());
-    FailCreate(shown, SystemText(error));
-  }
-  // Make the new name itself durable; the picture is saved either way.
-  FileDescriptor directory(::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.get() >= 0) ::fsync(directory.get());
-}
-
 #endif
+
+void WriteBitmapFile(const QString& path, const QImage& image) {
+  const QString shown = QFileInfo(path).absoluteFilePath();
+  if (QFileInfo(path).isDir()) FailCreate(shown, SystemText(EISDIR));
+  const QByteArray bytes = EncodeBitmap(image);
+  // QSaveFile writes to the target of a symbolic link, so a link stays one.
+  // The new content goes into a temporary file beside the target, which takes
+  // the old file's permissions, is synced and then renamed over the target,
+  // or dropped on any failure. Unbuffered, so that write() itself reports a
+  // short write.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // A write error here is QSaveFile refusing an existing file that may not
+    // be written, which the system refuses to open for writing as well.
+    FailCreate(shown, file.error() == QFileDevice::WriteError ? SystemText(EACCES) : SystemReason(file));
+  }
+  if (file.write(bytes) != bytes.size()) Fail(kWriteError);
+  if (!file.commit()) {
+    if (file.error() == QFileDevice::WriteError) Fail(kWriteError);
+    FailCreate(shown, SystemReason(file));  // the rename failed
+  }
+}

@@ -32,7 +32,8 @@ QByteArray EncodeBitmap(const QImage& image);
 QImage ReadBitmapFile(const QString& path);
 
 // Saves through a temporary file in the same folder that then replaces the
-// target, so a failed save leaves an existing file as it was.
+// target, so a failed save leaves an existing file as it was. A symbolic link
+// stays a link: the file it points to is replaced.
 void WriteBitmapFile(const QString& path, const QImage& image);
 
 // The bits per pixel a save will write (1, 4, 8, 16, 24 or 32; 0 for a null
