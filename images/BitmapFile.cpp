@@ -117,14 +117,6 @@ class Channel {
   uint64_t max_ = 0;
 };
 
-// The channels of a bit-field pixel.
-struct Channels {
-  explicit Channels(const Masks& masks)
-      : red(masks[0]), green(masks[1]), blue(masks[2]), wholeBytes(masks == kMasks888) {}
-  Channel red, green, blue;
-  bool wholeBytes;  // each channel one whole byte, in the order of QRgb
-};
-
 int64_t RowStride(int64_t width, int bits) { return (width * bits + 31) / 32 * 4; }
 
 uint32_t PixelAt(const uint8_t* row, int64_t x, int bits) {
@@ -230,7 +222,7 @@ QImage::Format PictureFormat(int bits, const Masks& masks) {
 // be cleared first) and returns the highest colour index in it, 0 for direct
 // colours.
 uint32_t ConvertRow(const uint8_t* row, uchar* line, int64_t width, int bits, QImage::Format format,
-                    const Channels& channels) {
+                    const Masks& masks) {
   uint32_t highestIndex = 0;
   switch (format) {
     case QImage::Format_Mono:
@@ -262,7 +254,7 @@ uint32_t ConvertRow(const uint8_t* row, uchar* line, int64_t width, int bits, QI
       }
       break;
     default:
-      if (bits == 32 && channels.wholeBytes) {
+      if (bits == 32 && masks == kMasks888) {
         // Whole bytes per channel: each pixel is its own colour with the top byte set.
         for (int64_t x = 0; x < width; ++x) {
           uint32_t pixel;
@@ -271,10 +263,10 @@ uint32_t ConvertRow(const uint8_t* row, uchar* line, int64_t width, int bits, QI
         }
         break;
       }
+      const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
       for (int64_t x = 0; x < width; ++x) {
         const uint32_t pixel = PixelAt(row, x, bits);
-        reinterpret_cast<QRgb*>(line)[x] =
-            qRgb(channels.red.scaled(pixel), channels.green.scaled(pixel), channels.blue.scaled(pixel));
+        reinterpret_cast<QRgb*>(line)[x] = qRgb(red.scaled(pixel), green.scaled(pixel), blue.scaled(pixel));
       }
       break;
   }
@@ -347,12 +339,11 @@ QImage DecodeBitmap(const QByteArray& bytes) {
   QImage image(static_cast<int>(width), static_cast<int>(height), format);
   if (image.isNull()) Fail(kTooLarge);
   if (format == QImage::Format_Mono) std::memset(image.bits(), 0, static_cast<size_t>(image.sizeInBytes()));
-  const Channels channels(masks);
   uint32_t highestIndex = 0;
   for (int64_t y = 0; y < height; ++y) {
     const uint8_t* row = pixels + (header.topDown ? y : height - 1 - y) * stride;
     uchar* line = image.scanLine(static_cast<int>(y));
-    highestIndex = std::max(highestIndex, ConvertRow(row, line, width, bits, format, channels));
+    highestIndex = std::max(highestIndex, ConvertRow(row, line, width, bits, format, masks));
   }
   if (bits <= 8) image.setColorTable(ColourTable(table, colours, entrySize, highestIndex));
   image.setText(kBitsPerPixelKey, QString::number(bits));
