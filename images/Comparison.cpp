@@ -4,9 +4,8 @@
 #include "Raster.h"
 
 QImage ComparisonMask(const QImage& picture) {
-  // A MonoLSB picture with index 0 where the colour is exactly white and 1
-  // elsewhere; its colour table (black, white) is set to what the indexes
-  // mean here. 32-bit pixels are compared whole, top byte included.
+  // MonoLSB, index 0 where the colour is exactly white (32-bit pixels are
+  // compared whole); its table (black, white) is set to what the indexes mean.
   QImage mask = picture.createMaskFromColor(kWhite, Qt::MaskOutColor);
   mask.setColorTable({kWhite, qRgb(0, 0, 0)});
   return mask;
