@@ -27,7 +27,8 @@ def pixels(width, height, bits, seed):
 
 def info_file(width, height, bits, compression=0, colours_used=0, table=b"", masks=b"",
               header_size=40, data=None, top_down=False):
-    """A file with a Windows info header of header_size bytes (40, 52, 56, 108 or 124)."""
+    """A file with an info header of header_size bytes in the Windows layout (40, 52, 56, 108 or 124;
+    64 is OS/2 2.x's)."""
     if data is None:
         data = pixels(width, abs(height), bits, width + bits)
     extra = b""
@@ -57,6 +58,7 @@ def bitmaps():
     put("bitmap", "rgb32-3x2.bmp", info_file(3, 2, 32))
     put("bitmap", "rgb24-5x3.bmp", info_file(5, 3, 24))
     put("bitmap", "rgb24-4x2-top-down.bmp", info_file(4, 2, 24, top_down=True))
+    put("bitmap", "rgb24-os2-3x2.bmp", info_file(3, 2, 24, header_size=64))
     put("bitmap", "rgb555-3x2.bmp", info_file(3, 2, 16))
     put("bitmap", "rgb565-fields-3x2.bmp", info_file(3, 2, 16, 3, masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F)))
     put("bitmap", "rgb444-fields-v3-2x2.bmp",

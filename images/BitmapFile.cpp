@@ -1,19 +1,18 @@
 #include "BitmapFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
-#ifdef _WIN32
-#include <QSaveFile>
-#else
-#include <QRandomGenerator>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,13 +28,31 @@ const char* const kTooLarge = "Bitmap image is too large";
 constexpr int64_t kMaxBytes = int64_t{256} * 1024 * 1024;  // file, pixel data and picture
 constexpr int64_t kMaxSide = 30000;
 constexpr int64_t kFileHeaderSize = 14;
+constexpr uint32_t kCoreHeaderSize = 12;
 constexpr int64_t kInfoHeaderSize = 40;
+constexpr uint32_t kMasksInsideSize = 52;  // the shortest header that holds the channel masks
+constexpr uint32_t kOs2HeaderSize = 64;
 
 enum Compression : uint32_t { kRgb = 0, kBitFields = 3, kAlphaBitFields = 6 };
+
+using Masks = std::array<uint32_t, 3>;  // red, green, blue
+constexpr Masks kMasks555 = {0x7C00, 0x03E0, 0x001F};
+constexpr Masks kMasks565 = {0xF800, 0x07E0, 0x001F};
+constexpr Masks kMasks888 = {0x00FF0000, 0x0000FF00, 0x000000FF};
 
 [[noreturn]] void Fail(const char* text) { throw PictureError(text); }
 
 QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Why QSaveFile could not create or rename its temporary file, in the
+// system's words.
+#ifdef _WIN32
+QString SystemReason(const QSaveFile& file) { return file.errorString(); }  // the system's own message there
+#else
+// errno still holds the error of the call that failed (QSaveFile itself
+// relies on that); errorString() words a few reasons in Qt's own way.
+QString SystemReason(const QSaveFile&) { return SystemText(errno); }
+#endif
 
 [[noreturn]] void FailOpen(const QString& path, const QString& reason) {
   throw PictureError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason).toStdString());
@@ -80,7 +97,7 @@ class FileBytes {
 };
 
 // One colour channel of a bit-field pixel: the bits under the mask, shifted
-// down, scaled so that the full mask gives the top value.
+// down, scaled to the nearest of 0 to 255, so that the full mask gives 255.
 class Channel {
  public:
   explicit Channel(uint32_t mask) : mask_(mask) {
@@ -88,10 +105,10 @@ class Channel {
     while (!(mask_ >> shift_ & 1u)) ++shift_;
     max_ = mask_ >> shift_;
   }
-  uint32_t scaled(uint32_t pixel, uint32_t top) const {
+  int scaled(uint32_t pixel) const {
     if (max_ == 0) return 0;
     const uint64_t value = (pixel & mask_) >> shift_;
-    return static_cast<uint32_t>((value * top + max_ / 2) / max_);
+    return static_cast<int>((value * 255 + max_ / 2) / max_);
   }
 
  private:
@@ -117,6 +134,155 @@ uint32_t PixelAt(const uint8_t* row, int64_t x, int bits) {
       return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
     }
   }
+}
+
+// The info header's fields that matter here.
+struct InfoHeader {
+  uint32_t size = 0;
+  int64_t width = 0, height = 0;
+  bool topDown = false;  // a negative height in the file stores the top row first
+  int bits = 0;
+  uint32_t compression = kRgb;
+  uint32_t coloursUsed = 0;
+};
+
+InfoHeader ReadInfoHeader(const FileBytes& in) {
+  // The OS/2 core header (12 bytes), or a longer one whose first 40 bytes
+  // have the Windows layout: Windows' own (40 to 124 bytes), OS/2 2.x's (64)
+  // and any later kind.
+  InfoHeader header;
+  header.size = in.u32(kFileHeaderSize);
+  if (header.size != kCoreHeaderSize && header.size < kInfoHeaderSize) Fail(kNotValid);
+  in.need(kFileHeaderSize, header.size);
+  const int64_t h = kFileHeaderSize;
+  int planes;
+  if (header.size == kCoreHeaderSize) {
+    header.width = in.u16(h + 4);
+    header.height = in.u16(h + 6);
+    planes = in.u16(h + 8);
+    header.bits = in.u16(h + 10);
+  } else {
+    header.width = in.i32(h + 4);
+    header.height = in.i32(h + 8);
+    planes = in.u16(h + 12);
+    header.bits = in.u16(h + 14);
+    header.compression = in.u32(h + 16);
+    header.coloursUsed = in.u32(h + 32);
+  }
+  if (planes != 1 || header.width <= 0 || header.height == 0) Fail(kNotValid);
+  header.topDown = header.height < 0;
+  if (header.topDown) header.height = -header.height;
+  if (header.width > kMaxSide || header.height > kMaxSide) Fail(kTooLarge);
+  const int bits = header.bits;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail(kNotValid);
+  // OS/2 2.x numbers compressions of its own: 3 there is not bit fields.
+  const bool bitFields = header.size != kOs2HeaderSize &&
+                         (header.compression == kBitFields || header.compression == kAlphaBitFields);
+  if (header.compression != kRgb && !(bitFields && (bits == 16 || bits == 32))) Fail(kNotValid);
+  return header;
+}
+
+// Channel masks: fixed for plain data; with bit fields inside headers of 52
+// bytes and more, or right after a shorter header, where they push the colour
+// table back.
+Masks ReadMasks(const FileBytes& in, const InfoHeader& header, int64_t& tableOffset) {
+  if (header.compression == kRgb) return header.bits == 16 ? kMasks555 : kMasks888;
+  int64_t offset = kFileHeaderSize + kInfoHeaderSize;
+  if (header.size < kMasksInsideSize) {
+    const int64_t count = header.compression == kAlphaBitFields ? 16 : 12;
+    in.need(tableOffset, count);
+    offset = tableOffset;
+    tableOffset += count;
+  }
+  Masks masks;
+  for (uint32_t& mask : masks) {
+    mask = in.u32(offset);
+    if (header.bits == 16) mask &= 0xFFFF;  // bits beyond the pixel never occur
+    offset += 4;
+  }
+  return masks;
+}
+
+// 16-bit files keep their depth where Qt has their layout (5-5-5 or 5-6-5);
+// other masks would lose colours there and are scaled into 32 bits instead.
+QImage::Format PictureFormat(int bits, const Masks& masks) {
+  switch (bits) {
+    case 1: return QImage::Format_Mono;
+    case 4:
+    case 8: return QImage::Format_Indexed8;
+    case 16:
+      if (masks == kMasks565) return QImage::Format_RGB16;
+      return masks == kMasks555 ? QImage::Format_RGB555 : QImage::Format_RGB32;
+    case 24: return QImage::Format_RGB888;
+    default: return QImage::Format_RGB32;
+  }
+}
+
+// Converts one row of the file into a line of the picture (a Mono line must
+// be cleared first) and returns the highest colour index in it, 0 for direct
+// colours.
+uint32_t ConvertRow(const uint8_t* row, uchar* line, int64_t width, int bits, QImage::Format format,
+                    const Masks& masks) {
+  uint32_t highestIndex = 0;
+  switch (format) {
+    case QImage::Format_Mono:
+      for (int64_t x = 0; x < width; ++x) {
+        if (PixelAt(row, x, 1) == 0) continue;
+        line[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+        highestIndex = 1;
+      }
+      break;
+    case QImage::Format_Indexed8:
+      for (int64_t x = 0; x < width; ++x) {
+        const uint32_t index = PixelAt(row, x, bits);
+        line[x] = static_cast<uchar>(index);
+        if (index > highestIndex) highestIndex = index;
+      }
+      break;
+    case QImage::Format_RGB16:
+    case QImage::Format_RGB555: {
+      const uint32_t used = format == QImage::Format_RGB16 ? 0xFFFF : 0x7FFF;  // 5-5-5 leaves the top bit spare
+      for (int64_t x = 0; x < width; ++x)
+        reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(PixelAt(row, x, 16) & used);
+      break;
+    }
+    case QImage::Format_RGB888:
+      for (int64_t x = 0; x < width; ++x) {
+        line[3 * x] = row[3 * x + 2];
+        line[3 * x + 1] = row[3 * x + 1];
+        line[3 * x + 2] = row[3 * x];
+      }
+      break;
+    default:
+      if (bits == 32 && masks == kMasks888) {
+        // Whole bytes per channel: each pixel is its own colour with the top byte set.
+        for (int64_t x = 0; x < width; ++x) {
+          uint32_t pixel;
+          std::memcpy(&pixel, row + 4 * x, 4);
+          reinterpret_cast<QRgb*>(line)[x] = 0xFF000000u | (qFromLittleEndian(pixel) & 0x00FFFFFFu);
+        }
+        break;
+      }
+      const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
+      for (int64_t x = 0; x < width; ++x) {
+        const uint32_t pixel = PixelAt(row, x, bits);
+        reinterpret_cast<QRgb*>(line)[x] = qRgb(red.scaled(pixel), green.scaled(pixel), blue.scaled(pixel));
+      }
+      break;
+  }
+  return highestIndex;
+}
+
+// The picture's colour table: the file's entries (blue, green, red and, but
+// for the core header, a spare byte), then black for indexes past them.
+QList<QRgb> ColourTable(const uint8_t* table, int64_t colours, int64_t entrySize, uint32_t highestIndex) {
+  QList<QRgb> colourTable;
+  for (int64_t i = 0; i < colours; ++i) {
+    const uint8_t* entry = table + i * entrySize;
+    colourTable.append(qRgb(entry[2], entry[1], entry[0]));
+  }
+  while (colourTable.size() <= static_cast<qsizetype>(highestIndex)) colourTable.append(qRgb(0, 0, 0));
+  return colourTable;
 }
 
 bool FitsFourBits(const QImage& image) {
@@ -148,81 +314,23 @@ QImage DecodeBitmap(const QByteArray& bytes) {
   if (in.size() < kFileHeaderSize) Fail(kReadError);
   if (bytes[0] != 'B' || bytes[1] != 'M') Fail(kNotValid);
   const uint32_t dataOffset = in.u32(10);
-
-  // Info header: the OS/2 core header (12 bytes) or a Windows one (40 and up).
-  const uint32_t headerSize = in.u32(kFileHeaderSize);
-  if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 &&
-      headerSize != 108 && headerSize != 124)
-    Fail(kNotValid);
-  in.need(kFileHeaderSize, headerSize);
-  const int64_t h = kFileHeaderSize;
-  const bool core = headerSize == 12;
-  int64_t width, height;
-  int planes, bits;
-  uint32_t compression = kRgb, coloursUsed = 0;
-  if (core) {
-    width = in.u16(h + 4);
-    height = in.u16(h + 6);
-    planes = in.u16(h + 8);
-    bits = in.u16(h + 10);
-  } else {
-    width = in.i32(h + 4);
-    height = in.i32(h + 8);
-    planes = in.u16(h + 12);
-    bits = in.u16(h + 14);
-    compression = in.u32(h + 16);
-    coloursUsed = in.u32(h + 32);
-  }
-  if (planes != 1 || width <= 0 || height == 0) Fail(kNotValid);
-  const bool topDown = height < 0;  // a negative height stores the top row first
-  if (topDown) height = -height;
-  if (width > kMaxSide || height > kMaxSide) Fail(kTooLarge);
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail(kNotValid);
-  const bool bitFields = compression == kBitFields || compression == kAlphaBitFields;
-  if (compression != kRgb && !(bitFields && (bits == 16 || bits == 32))) Fail(kNotValid);
-
-  // Channel masks: fixed for plain data, inside the larger headers, or right
-  // after the 40-byte one.
-  int64_t tableOffset = h + headerSize;
-  uint32_t masks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
-  if (bits == 16) {
-    masks[0] = 0x7C00;
-    masks[1] = 0x03E0;
-    masks[2] = 0x001F;
-  }
-  if (bitFields) {
-    int64_t maskOffset = h + kInfoHeaderSize;
-    if (headerSize == kInfoHeaderSize) {
-      in.need(maskOffset, compression == kAlphaBitFields ? 16 : 12);
-      tableOffset += compression == kAlphaBitFields ? 16 : 12;
-    }
-    for (uint32_t& mask : masks) {
-      mask = in.u32(maskOffset);
-      if (bits == 16) mask &= 0xFFFF;  // bits beyond the pixel never occur
-      maskOffset += 4;
-    }
-  }
+  const InfoHeader header = ReadInfoHeader(in);
+  const int64_t width = header.width, height = header.height;
+  const int bits = header.bits;
+  int64_t tableOffset = kFileHeaderSize + header.size;  // the colour table follows the header, however long
+  const Masks masks = ReadMasks(in, header, tableOffset);
 
   // Colour table: every entry the depth allows unless fewer are declared.
   const int64_t possibleColours = int64_t{1} << bits;
-  if (coloursUsed > possibleColours) Fail(kNotValid);
-  int64_t colours = 0;
-  if (bits <= 8) colours = coloursUsed != 0 ? coloursUsed : possibleColours;
-  const int64_t entrySize = core ? 3 : 4;
+  if (header.coloursUsed > possibleColours) Fail(kNotValid);
+  const int64_t colours = bits > 8 ? 0 : header.coloursUsed != 0 ? header.coloursUsed : possibleColours;
+  const int64_t entrySize = header.size == kCoreHeaderSize ? 3 : 4;
 
   // Sizes, in 64 bits, before anything is allocated.
   const int64_t stride = RowStride(width, bits);
   if (stride * height > kMaxBytes) Fail(kTooLarge);
-  QImage::Format format = QImage::Format_RGB32;
-  if (bits == 1) format = QImage::Format_Mono;
-  if (bits == 4 || bits == 8) format = QImage::Format_Indexed8;
-  if (bits == 16)
-    format = bitFields && masks[0] == 0xF800 && masks[1] == 0x07E0 && masks[2] == 0x001F
-                 ? QImage::Format_RGB16
-                 : QImage::Format_RGB555;
-  if (bits == 24) format = QImage::Format_RGB888;
-  const int pictureBits = bits == 4 ? 8 : bits;  // 4-bit indexes take a byte each in memory
-  if (RowStride(width, pictureBits) * height > kMaxBytes) Fail(kTooLarge);
+  const QImage::Format format = PictureFormat(bits, masks);
+  if (RowStride(width, QImage::toPixelFormat(format).bitsPerPixel()) * height > kMaxBytes) Fail(kTooLarge);
 
   const uint8_t* table = in.at(tableOffset, colours * entrySize);
   if (dataOffset < tableOffset + colours * entrySize) Fail(kNotValid);
@@ -230,75 +338,14 @@ QImage DecodeBitmap(const QByteArray& bytes) {
 
   QImage image(static_cast<int>(width), static_cast<int>(height), format);
   if (image.isNull()) Fail(kTooLarge);
-  const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
-  const bool byteMasks = bits == 32 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF;
+  if (format == QImage::Format_Mono) std::memset(image.bits(), 0, static_cast<size_t>(image.sizeInBytes()));
   uint32_t highestIndex = 0;
   for (int64_t y = 0; y < height; ++y) {
-    const uint8_t* row = pixels + (topDown ? y : height - 1 - y) * stride;
+    const uint8_t* row = pixels + (header.topDown ? y : height - 1 - y) * stride;
     uchar* line = image.scanLine(static_cast<int>(y));
-    switch (format) {
-      case QImage::Format_Mono:
-        std::memset(line, 0, static_cast<size_t>(image.bytesPerLine()));
-        for (int64_t x = 0; x < width; ++x) {
-          if (PixelAt(row, x, 1) == 0) continue;
-          line[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
-          highestIndex = 1;
-        }
-        break;
-      case QImage::Format_Indexed8:
-        for (int64_t x = 0; x < width; ++x) {
-          const uint32_t index = PixelAt(row, x, bits);
-          line[x] = static_cast<uchar>(index);
-          if (index > highestIndex) highestIndex = index;
-        }
-        break;
-      case QImage::Format_RGB16:
-        for (int64_t x = 0; x < width; ++x)
-          reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(PixelAt(row, x, 16));
-        break;
-      case QImage::Format_RGB555:
-        for (int64_t x = 0; x < width; ++x) {
-          const uint32_t pixel = PixelAt(row, x, 16);
-          reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(
-              red.scaled(pixel, 31) << 10 | green.scaled(pixel, 31) << 5 | blue.scaled(pixel, 31));
-        }
-        break;
-      case QImage::Format_RGB888:
-        for (int64_t x = 0; x < width; ++x) {
-          line[3 * x] = row[3 * x + 2];
-          line[3 * x + 1] = row[3 * x + 1];
-          line[3 * x + 2] = row[3 * x];
-        }
-        break;
-      default:
-        if (byteMasks) {
-          // Whole bytes per channel: each pixel is its own colour with the top byte set.
-          for (int64_t x = 0; x < width; ++x) {
-            uint32_t pixel;
-            std::memcpy(&pixel, row + 4 * x, 4);
-            reinterpret_cast<QRgb*>(line)[x] = 0xFF000000u | (qFromLittleEndian(pixel) & 0x00FFFFFFu);
-          }
-          break;
-        }
-        for (int64_t x = 0; x < width; ++x) {
-          const uint32_t pixel = PixelAt(row, x, 32);
-          reinterpret_cast<QRgb*>(line)[x] =
-              qRgb(red.scaled(pixel, 255), green.scaled(pixel, 255), blue.scaled(pixel, 255));
-        }
-        break;
-    }
+    highestIndex = std::max(highestIndex, ConvertRow(row, line, width, bits, format, masks));
   }
-
-  if (bits <= 8) {
-    QList<QRgb> colourTable;
-    for (int64_t i = 0; i < colours; ++i) {
-      const uint8_t* entry = table + i * entrySize;
-      colourTable.append(qRgb(entry[2], entry[1], entry[0]));
-    }
-    // Indexes past a short table show black.
-    while (colourTable.size() <= static_cast<qsizetype>(highestIndex)) colourTable.append(qRgb(0, 0, 0));
-    image.setColorTable(colourTable);
-  }
+  if (bits <= 8) image.setColorTable(ColourTable(table, colours, entrySize, highestIndex));
   image.setText(kBitsPerPixelKey, QString::number(bits));
   return image;
 }
@@ -425,19 +472,6 @@ QImage ReadBitmapFile(const QString& path) {
   return DecodeBitmap(bytes);
 }
 
-void WriteBitmapFile(const QString& path, const QImage& image) {
-  const QString shown = QFileInfo(path).absoluteFilePath();
-  if (QFileInfo(path).isDir()) FailCreate(shown, SystemText(EISDIR));
-  const QByteArray bytes = EncodeBitmap(image);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) FailCreate(shown, file.errorString());
-  if (file.write(bytes) != bytes.size()) Fail(kWriteError);  // dropped unless committed
-  if (!file.commit()) {
-    if (file.error() == QFileDevice::WriteError) Fail(kWriteError);
-    FailCreate(shown, file.errorString());
-  }
-}
-
 #else
 
 namespace {
@@ -461,19 +495,6 @@ class FileDescriptor {
  private:
   int fd_;
 };
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-  const char* p = bytes.constData();
-  qsizetype left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = ::write(fd, p, static_cast<size_t>(left));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    p += written;
-    left -= written;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -508,44 +529,26 @@ QImage ReadBitmapFile(const QString& path) {
   return DecodeBitmap(bytes);
 }
 
-void WriteBitmapFile(const QString& path, const QImage& image) {
-  const QFileInfo info(path);
-  const QString shown = info.absoluteFilePath();
-  const QByteArray target = QFile::encodeName(shown);
-  struct stat existing;
-  const bool exists = ::stat(target.constData(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) FailCreate(shown, SystemText(EISDIR));
-  const QByteArray bytes = EncodeBitmap(image);
-
-  const QDir folder = info.absoluteDir();
-  QByteArray temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    const QString name = QStringLiteral(".%1.%2.tmp")
-                             .arg(info.fileName())
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    temporary = QFile::encodeName(folder.filePath(name));
-    fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) FailCreate(shown, SystemText(errno));
-  FileDescriptor file(fd);
-  if (exists) ::fchmod(fd, existing.st_mode & 07777);  // the replacement keeps the old permissions
-
-  bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  written = file.close() && written;
-  if (!written) {
-    ::unlink(temporary.constData());
-    Fail(kWriteError);
-  }
-  if (::rename(temporary.constData(), target.constData()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.constData());
-    FailCreate(shown, SystemText(error));
-  }
-  // Make the new name itself durable; the picture is saved either way.
-  FileDescriptor directory(::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.get() >= 0) ::fsync(directory.get());
-}
-
 #endif
+
+void WriteBitmapFile(const QString& path, const QImage& image) {
+  const QString shown = QFileInfo(path).absoluteFilePath();
+  if (QFileInfo(path).isDir()) FailCreate(shown, SystemText(EISDIR));
+  const QByteArray bytes = EncodeBitmap(image);
+  // QSaveFile writes to the target of a symbolic link, so a link stays one.
+  // The new content goes into a temporary file beside the target, which takes
+  // the old file's permissions, is synced and then renamed over the target,
+  // or dropped on any failure. Unbuffered, so that write() itself reports a
+  // short write.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // A write error here is QSaveFile refusing an existing file that may not
+    // be written, which the system refuses to open for writing as well.
+    FailCreate(shown, file.error() == QFileDevice::WriteError ? SystemText(EACCES) : SystemReason(file));
+  }
+  if (file.write(bytes) != bytes.size()) Fail(kWriteError);
+  if (!file.commit()) {
+    if (file.error() == QFileDevice::WriteError) Fail(kWriteError);
+    FailCreate(shown, SystemReason(file));  // the rename failed
+  }
+}

@@ -19,8 +19,9 @@ class PictureError : public std::runtime_error {
 inline constexpr char kBitsPerPixelKey[] = "BitsPerPixel";
 
 // Decodes a whole bitmap file. The picture keeps the file's depth:
-// 32 bits -> RGB32, 24 -> RGB888, 16 -> RGB16 (5-6-5 masks) or RGB555,
-// 8 and 4 -> Indexed8, 1 -> Mono. Alpha is ignored.
+// 32 bits -> RGB32, 24 -> RGB888, 16 -> RGB16 (5-6-5 masks) or RGB555
+// (5-5-5), 8 and 4 -> Indexed8, 1 -> Mono; only 16-bit files with other masks
+// become RGB32, each channel scaled exactly. Alpha is ignored.
 QImage DecodeBitmap(const QByteArray& bytes);
 
 // The bytes of a bitmap file holding the picture at BitmapFileDepth(image).
@@ -31,7 +32,8 @@ QByteArray EncodeBitmap(const QImage& image);
 QImage ReadBitmapFile(const QString& path);
 
 // Saves through a temporary file in the same folder that then replaces the
-// target, so a failed save leaves an existing file as it was.
+// target, so a failed save leaves an existing file as it was. A symbolic link
+// stays a link: the file it points to is replaced.
 void WriteBitmapFile(const QString& path, const QImage& image);
 
 // The bits per pixel a save will write (1, 4, 8, 16, 24 or 32; 0 for a null

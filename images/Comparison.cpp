@@ -4,11 +4,10 @@
 #include "Raster.h"
 
 QImage ComparisonMask(const QImage& picture) {
-  QImage mask(picture.size(), QImage::Format_Mono);
-  mask.setColorTable({kWhite, 0xFF000000u});
-  for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x)
-      mask.setPixel(x, y, (picture.pixel(x, y) | 0xFF000000u) == kWhite ? 0 : 1);
+  // MonoLSB, index 0 where the colour is exactly white (32-bit pixels are
+  // compared whole); its table (black, white) is set to what the indexes mean.
+  QImage mask = picture.createMaskFromColor(kWhite, Qt::MaskOutColor);
+  mask.setColorTable({kWhite, qRgb(0, 0, 0)});
   return mask;
 }
 

@@ -2,8 +2,9 @@
 // Laying a stored spectrum over the one on screen.
 #include <QImage>
 
-// Two colours: exactly white (255, 255, 255) stays white, everything else
-// becomes black.
+// Two colours: exactly white (255, 255, 255) stays white (index 0),
+// everything else becomes black (index 1). The picture is taken as opaque, as
+// every decoded bitmap is.
 QImage ComparisonMask(const QImage& picture);
 
 // Paints the mask's black pixels onto `surface` at (0, 0) in the window-text

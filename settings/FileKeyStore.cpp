@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 const char* const FileKeyStore::kHeader =
@@ -80,10 +81,18 @@ std::size_t utf16Units(const std::string& s) {
   return units;
 }
 
-std::string directoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+// The file a write replaces: the end of a chain of symbolic links, which need
+// not exist yet, so that a link stays a link and its target is written.
+// Empty for a chain the system would not follow either (a loop).
+std::filesystem::path fileBehindLinks(const std::string& path) {
+  std::filesystem::path file = path;
+  std::error_code error;
+  for (int links = 0; std::filesystem::is_symlink(file, error); ++links) {
+    const std::filesystem::path target = std::filesystem::read_symlink(file, error);
+    if (error || links == 40) return {};
+    file = file.parent_path() / target;  // a relative target is taken from the link's folder
+  }
+  return file;
 }
 
 enum class ReadResult { Ok, Missing, Failed };
@@ -168,7 +177,9 @@ bool FileKeyStore::open() {
   open_ = false;  // an open key is read afresh
   values_.clear();
   if (path_.empty()) return false;
-  createDirectories();
+  // Best effort: whatever fails here makes reading or creating the file fail.
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
   std::string content;
   switch (readWholeFile(path_, content)) {
     case ReadResult::Ok:
@@ -257,25 +268,17 @@ FileKeyStore::Value* FileKeyStore::find(const std::string& name) {
   return nullptr;
 }
 
-// Best effort: whatever fails here makes reading or creating the file fail.
-void FileKeyStore::createDirectories() const {
-  const std::string dir = directoryOf(path_);
-  for (std::size_t i = 1; i <= dir.size(); ++i) {
-    if (i < dir.size() && dir[i] != '/') continue;
-    if (dir[i - 1] == '/') continue;
-    ::mkdir(dir.substr(0, i).c_str(), 0700);
-  }
-}
-
 bool FileKeyStore::writeFile(const std::string& content) const {
-  const std::string dir = directoryOf(path_);
-  std::string name = dir + "/." + path_.substr(path_.rfind('/') + 1) + ".XXXXXX";
+  const std::filesystem::path file = fileBehindLinks(path_);
+  if (file.empty()) return false;
+  const std::string dir = file.has_parent_path() ? file.parent_path().string() : ".";
+  std::string name = dir + "/." + file.filename().string() + ".XXXXXX";
   const int fd = ::mkstemp(&name[0]);
   if (fd < 0) return false;
   ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
   if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(name.c_str(), path_.c_str()) != 0) ok = false;
+  if (ok && ::rename(name.c_str(), file.c_str()) != 0) ok = false;
   if (!ok) {
     ::unlink(name.c_str());
     return false;

@@ -8,7 +8,8 @@
 //
 // The whole file is held in memory while the key is open and every change
 // rewrites it atomically (temporary file, fsync, rename), so a crash leaves
-// either the old or the new file. Value names ignore ASCII case.
+// either the old or the new file. A file that is a symbolic link stays one:
+// the file it points to is rewritten. Value names ignore ASCII case.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,7 +59,6 @@ class FileKeyStore : public KeyStore {
   };
 
   Value* find(const std::string& name);
-  void createDirectories() const;
   bool writeFile(const std::string& content) const;  // atomically
   void parse(const std::string& content);
   static std::string serialize(const std::vector<Value>& values);

@@ -102,22 +102,29 @@ TEST(BitmapReader, SixteenBitFieldsAfterTheHeader) {
   file.width = 2;
   file.bits = 16;
   file.compression = 3;
-  file.masks = {0xF000, 0x0FF0, 0x000F};  // 4-8-4 bits
-  file.pixels = QByteArray::fromHex("F0F0" "F81F");
-  QImage image = DecodeBitmap(file.build());
-  ASSERT_EQ(image.format(), QImage::Format_RGB555);
-  EXPECT_EQ(image.text("BitsPerPixel"), "16");
-  // 0xF0F0: red 15/15 -> 31, green 15/255 -> 2, blue 0.
-  EXPECT_EQ(Raw16(image, 0, 0), 31 << 10 | 2 << 5 | 0);
-  // 0x1FF8: red 1/15 -> 2, green 255/255 -> 31, blue 8/15 -> 17.
-  EXPECT_EQ(Raw16(image, 1, 0), 2 << 10 | 31 << 5 | 17);
-
-  file.masks = {0xF800, 0x07E0, 0x001F};
+  file.masks = {0xF800, 0x07E0, 0x001F};  // 5-6-5 keeps its 16 bits
   file.pixels = QByteArray::fromHex("1FF8" "E007");
-  image = DecodeBitmap(file.build());
+  QImage image = DecodeBitmap(file.build());
   ASSERT_EQ(image.format(), QImage::Format_RGB16);
+  EXPECT_EQ(image.text("BitsPerPixel"), "16");
   EXPECT_EQ(Raw16(image, 0, 0), 0xF81F);
   EXPECT_EQ(Raw16(image, 1, 0), 0x07E0);
+
+  // Other masks give 32-bit pictures, each channel scaled exactly: v of 15 is round(v * 255 / 15).
+  file.masks = {0x0F00, 0x00F0, 0x000F};  // 4-4-4
+  file.pixels = QByteArray::fromHex("E1F7" "8F00");
+  image = DecodeBitmap(file.build());
+  ASSERT_EQ(image.format(), QImage::Format_RGB32);
+  EXPECT_EQ(image.text("BitsPerPixel"), "16");
+  EXPECT_EQ(image.pixel(0, 0), qRgb(119, 238, 17));  // 0xF7E1: 7, 14 and 1 of 15; the top bits count for nothing
+  EXPECT_EQ(image.pixel(1, 0), qRgb(0, 136, 255));   // 0x008F: 0, 8 and 15 of 15
+
+  file.masks = {0x001F, 0x07E0, 0xF800};  // 5-6-5 with red and blue swapped
+  file.pixels = QByteArray::fromHex("C387" "FFFF");
+  image = DecodeBitmap(file.build());
+  ASSERT_EQ(image.format(), QImage::Format_RGB32);
+  EXPECT_EQ(image.pixel(0, 0), qRgb(25, 251, 132));  // 0x87C3: 3 of 31, 62 of 63, 16 of 31
+  EXPECT_EQ(image.pixel(1, 0), qRgb(255, 255, 255));
 }
 
 TEST(BitmapReader, ThirtyTwoBitFieldsWithOddMasks) {
@@ -174,9 +181,31 @@ TEST(BitmapReader, MasksInsideTheLongerHeaders) {
   ColourSpace(v4);
   v4.u16(0x001F).u16(0x7C01);
   image = DecodeBitmap(v4.bytes);
-  ASSERT_EQ(image.format(), QImage::Format_RGB555);
-  EXPECT_EQ(Raw16(image, 0, 0), 0x7C00);
-  EXPECT_EQ(Raw16(image, 1, 0), 1 << 10 | 0x1F);
+  ASSERT_EQ(image.format(), QImage::Format_RGB32);
+  EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+  EXPECT_EQ(image.pixel(1, 0), qRgb(8, 0, 255));  // 1 of 31 is 8 of 255
+}
+
+TEST(BitmapReader, Os2HeaderOf64BytesStartsWithTheWindowsFields) {
+  Le os2 = FileHeader(94, 78);
+  InfoFields(os2, 64, 2, 2, 24, 0);
+  os2.zeros(24);  // units, recording, rendering, colour encoding and the like
+  os2.u8(1).u8(2).u8(3).u8(4).u8(5).u8(6).zeros(2);     // bottom row
+  os2.u8(7).u8(8).u8(9).u8(10).u8(11).u8(12).zeros(2);  // top row
+  QImage expected(2, 2, QImage::Format_RGB888);
+  expected.setPixel(0, 0, qRgb(9, 8, 7));
+  expected.setPixel(1, 0, qRgb(12, 11, 10));
+  expected.setPixel(0, 1, qRgb(3, 2, 1));
+  expected.setPixel(1, 1, qRgb(6, 5, 4));
+  const QImage image = DecodeBitmap(os2.bytes);
+  EXPECT_EQ(image, expected);
+  EXPECT_EQ(image.format(), QImage::Format_RGB888);
+  EXPECT_EQ(image.text("BitsPerPixel"), "24");
+
+  // Its compressions are OS/2's own: 3 there is no bit fields.
+  QByteArray huffman = os2.bytes;
+  SetU32(huffman, 30, 3);
+  EXPECT_EQ(ErrorOf([&] { DecodeBitmap(huffman); }), "Bitmap image is not valid");
 }
 
 TEST(BitmapReader, LongestHeaderTopDownWithShortColourTable) {

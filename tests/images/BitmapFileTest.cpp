@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -179,5 +180,19 @@ TEST_F(BitmapFiles, FullDiskLeavesTheOldFileAsItWas) {
   EXPECT_EQ(newFile, "Stream write error");
   EXPECT_EQ(FileBytes(path("spectrum.bmp")), before);
   EXPECT_EQ(Names(folder()), QStringList{"spectrum.bmp"});
+}
+
+TEST_F(BitmapFiles, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
+  // A link into another folder, to a file that does not exist yet.
+  ASSERT_TRUE(QDir(folder()).mkdir("synced"));
+  ASSERT_TRUE(QFile::link("synced/spectrum.bmp", path("spectrum.bmp")));
+  WriteBitmapFile(path("spectrum.bmp"), Spectrum());
+  QImage second(2, 2, QImage::Format_RGB888);
+  second.fill(qRgb(1, 2, 3));
+  WriteBitmapFile(path("spectrum.bmp"), second);
+  EXPECT_EQ(QFileInfo(path("spectrum.bmp")).symLinkTarget(), path("synced/spectrum.bmp"));
+  EXPECT_EQ(FileBytes(path("synced/spectrum.bmp")), EncodeBitmap(second));
+  EXPECT_EQ(Names(folder()), (QStringList{"spectrum.bmp", "synced"}));
+  EXPECT_EQ(Names(path("synced")), QStringList{"spectrum.bmp"});
 }
 #endif

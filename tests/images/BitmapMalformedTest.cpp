@@ -89,13 +89,23 @@ TEST(BitmapReaderErrors, SignatureAndLength) {
   EXPECT_EQ(DecodeError(QByteArray("GIF89a") + QByteArray(100, '\0')), kNotValid);
 }
 
-TEST(BitmapReaderErrors, HeaderSizeMustBeAKnownOne) {
-  for (uint32_t size : {0u, 11u, 13u, 16u, 39u, 41u, 64u, 100u, 125u, 0xFFFFFFFFu}) {
+TEST(BitmapReaderErrors, HeaderSizes) {
+  // Only the core header is shorter than 40 bytes.
+  for (uint32_t size : {0u, 11u, 13u, 16u, 39u}) {
     InfoFile file = EightBit();
     file.headerSize = size;
     EXPECT_EQ(DecodeError(file.build()), kNotValid) << size;
   }
-  // A known size with fewer bytes behind it than it announces.
+  // A longer header pushes the colour table back, here past the start of the pixels.
+  for (uint32_t size : {41u, 64u}) {
+    InfoFile file = EightBit();
+    file.headerSize = size;
+    EXPECT_EQ(DecodeError(file.build()), kNotValid) << size;
+  }
+  // More header than file.
+  InfoFile endless = EightBit();
+  endless.headerSize = 0xFFFFFFFF;
+  EXPECT_EQ(DecodeError(endless.build()), kReadError);
   QByteArray v5 = EightBit().build().left(14 + 100);
   SetU32(v5, 14, 124);
   EXPECT_EQ(DecodeError(v5), kReadError);

@@ -195,6 +195,21 @@ TEST_F(FileKeyStoreTest, FailedWritesLeaveTheOldFile) {
   EXPECT_EQ(readFile(moved), before);
 }
 
+TEST_F(FileKeyStoreTest, ALinkStaysALinkAndTheFileBehindItIsWritten) {
+  // settings.reg -> synced/link.reg -> lmx.reg (in synced/, not there yet)
+  std::filesystem::create_directory(dir_.path() + "/synced");
+  std::filesystem::create_symlink("synced/link.reg", file());
+  std::filesystem::create_symlink("lmx.reg", dir_.path() + "/synced/link.reg");
+  FileKeyStore store(file());
+  ASSERT_TRUE(store.open());
+  store.writeInteger("weak", 3);
+  EXPECT_EQ(std::filesystem::read_symlink(file()), "synced/link.reg");
+  EXPECT_EQ(std::filesystem::read_symlink(dir_.path() + "/synced/link.reg"), "lmx.reg");
+  EXPECT_EQ(readFile(dir_.path() + "/synced/lmx.reg"), kKeyHeader + "\"weak\"=dword:00000003\n");
+  EXPECT_EQ(listDir(dir_.path()), (std::vector<std::string>{"settings.reg", "synced"}));
+  EXPECT_EQ(listDir(dir_.path() + "/synced"), (std::vector<std::string>{"link.reg", "lmx.reg"}));
+}
+
 TEST(FileKeyStorePath, DefaultPathFollowsXdgConfigHome) {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   const char* home = std::getenv("HOME");
