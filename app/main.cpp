@@ -1,17 +1,58 @@
 // Spectrometer LMX: the sound card as the measuring input of a spectrometer.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
 
 #include "Application.h"
 #include "MainUnit.h"
 #include "MessageBoxes.h"
+#include "Version.h"
+
+namespace {
+
+// Platforms without a screen (offscreen, minimal): a box there would wait for
+// an answer that nobody can give, so its text goes to standard error and it
+// is answered as if its close box had been used.
+void AnswerBoxesWhereNothingIsShown() {
+  const QString platform = QGuiApplication::platformName();
+  if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) return;
+  SetBoxResponder([](const BoxRequest& request) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(request.title), qPrintable(request.text));
+    return request.buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Closed;
+  });
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+  QCoreApplication::setApplicationName(kApplicationTitle);
+  QCoreApplication::setApplicationVersion(QStringLiteral(LMX_VERSION));
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Records optical spectra through the sound card's input."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  if (argc > 1) {
+    // --help and --version are answered before the window system is reached,
+    // so they work without a display.
+    QCoreApplication early(argc, argv);
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp();
+  }
+
   QApplication application(argc, argv);
-  QApplication::setApplicationName(kApplicationTitle);
+  // Qt's own options (-platform, -style, ...) are gone from the arguments by now.
+  parser.process(application);
+  if (!parser.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "lmx: unexpected argument '%s'\n", qPrintable(parser.positionalArguments().constFirst()));
+    return 1;
+  }
   // Lets the desktop match the window to its launcher and icon (on Wayland the
   // window icon itself is not used).
   QGuiApplication::setDesktopFileName(QStringLiteral("org.spectrometerlmx.lmx"));
   QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
+  AnswerBoxesWhereNothingIsShown();
   CreateForms();
   MainForm->show();
   const int result = QApplication::exec();
