@@ -10,15 +10,16 @@ void SystemClock::pause(int ms) {
   std::this_thread::sleep_until(deadline);
 }
 
-void SystemClock::pacedPause(int ms) {
-  const auto now = std::chrono::steady_clock::now();
-  const auto length = std::chrono::milliseconds(ms);
+PaceTime PacedPauseEnd(std::optional<PaceTime> previousEnd, PaceTime now, std::chrono::milliseconds length) {
   // Up to half a pause is caught up; after a longer hold-up (the window being
   // dragged, say) the rhythm starts again rather than squeezing the pause.
-  if (!paced_ || now - paceEnd_ > length / 2) paceEnd_ = now;
-  paceEnd_ += length;
-  paced_ = true;
-  std::this_thread::sleep_until(paceEnd_);
+  const PaceTime from = previousEnd && now - *previousEnd <= length / 2 ? *previousEnd : now;
+  return from + length;
+}
+
+void SystemClock::pacedPause(int ms) {
+  paceEnd_ = PacedPauseEnd(paceEnd_, std::chrono::steady_clock::now(), std::chrono::milliseconds(ms));
+  std::this_thread::sleep_until(*paceEnd_);
 }
 
 int64_t SystemClock::nowMs() {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class Clock {
  public:
@@ -25,12 +26,16 @@ class SystemClock : public Clock {
   void pause(int ms) override;
   int64_t nowMs() override;
   void pacedPause(int ms) override;
-  void restartPace() override { paced_ = false; }
+  void restartPace() override { paceEnd_.reset(); }
 
  private:
-  bool paced_ = false;
-  std::chrono::steady_clock::time_point paceEnd_;  // where the previous paced pause ended
+  std::optional<std::chrono::steady_clock::time_point> paceEnd_;  // where the previous paced pause ended
 };
+
+// The rule of a paced pause that begins at `now`: the time it ends, from
+// where the previous one ended (none when a new rhythm starts).
+using PaceTime = std::chrono::steady_clock::time_point;
+PaceTime PacedPauseEnd(std::optional<PaceTime> previousEnd, PaceTime now, std::chrono::milliseconds length);
 
 // Time that moves only when paused; `onPause` (if set) runs after each pause,
 // so tests can act "during" a capture. Paced pauses are plain ones here: no
