@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
@@ -365,7 +366,7 @@ void TMainForm::SaveButtonClick() {
     ShowDefaultError(QString::fromUtf8(error.what()));
     return;
   }
-  StatusBar->SetPanelText(1, chosen);
+  StatusBar->SetPanelText(1, QDir::toNativeSeparators(chosen));
   SetSavedMarker(chosen);
 }
 
@@ -376,7 +377,7 @@ void TMainForm::OpenButtonClick() {
   // The file replaces the Plot image's content, size and depth.
   Plot.PlotImage() = picture;
   RestoreFromPlot();
-  StatusBar->SetPanelText(1, chosen);
+  StatusBar->SetPanelText(1, QDir::toNativeSeparators(chosen));
   SetSavedMarker(chosen);
 }
 
@@ -393,7 +394,7 @@ void TMainForm::CompButtonClick() {
   // take the overlay away again.
   dialogShadow_ = OpenDialog->frameGeometry();
   // The picture on screen is still the unsaved one: the saved marker stays.
-  StatusBar->SetPanelText(1, chosen);
+  StatusBar->SetPanelText(1, QDir::toNativeSeparators(chosen));
 }
 
 void TMainForm::SetRecordStatus(const QString& text) { StatusBar->SetPanelText(0, text); }

@@ -1,5 +1,6 @@
 #include "BitmapFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -54,12 +55,15 @@ QString SystemReason(const QSaveFile& file) { return file.errorString(); }  // t
 QString SystemReason(const QSaveFile&) { return SystemText(errno); }
 #endif
 
+// Paths are shown in the system's own form (backslashes on Windows).
 [[noreturn]] void FailOpen(const QString& path, const QString& reason) {
-  throw PictureError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason).toStdString());
+  throw PictureError(
+      QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason).toStdString());
 }
 
 [[noreturn]] void FailCreate(const QString& path, const QString& reason) {
-  throw PictureError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason).toStdString());
+  throw PictureError(
+      QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason).toStdString());
 }
 
 // Bytes of a file with little-endian fields; a field past the end is a read
