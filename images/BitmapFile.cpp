@@ -15,8 +15,6 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -462,78 +460,26 @@ QByteArray EncodeBitmap(const QImage& source) {
   return out;
 }
 
-#ifdef _WIN32
-
 QImage ReadBitmapFile(const QString& path) {
   const QString shown = QFileInfo(path).absoluteFilePath();
   if (QFileInfo(path).isDir()) FailOpen(shown, SystemText(EISDIR));
-  QFile file(path);
+  QFile file;
+#ifdef _WIN32
+  file.setFileName(path);
   if (!file.open(QIODevice::ReadOnly)) FailOpen(shown, file.errorString());
+#else
+  // Opened without blocking: a pipe put in the file's place must not hang the
+  // program waiting for a writer; it reads as empty instead.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) FailOpen(shown, SystemText(errno));
+  file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+#endif
   if (file.size() > kMaxBytes) Fail(kTooLarge);
   const QByteArray bytes = file.read(kMaxBytes + 1);
   if (file.error() != QFileDevice::NoError) Fail(kReadError);
   if (bytes.size() > kMaxBytes) Fail(kTooLarge);
   return DecodeBitmap(bytes);
 }
-
-#else
-
-namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes now; false when the system reports an error.
-  bool close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-}  // namespace
-
-QImage ReadBitmapFile(const QString& path) {
-  const QString shown = QFileInfo(path).absoluteFilePath();
-  // O_NONBLOCK: a pipe put in the file's place must not hang the program
-  // waiting for a writer; it reads as empty instead.
-  FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) FailOpen(shown, SystemText(errno));
-  struct stat status;
-  if (::fstat(file.get(), &status) != 0) Fail(kReadError);
-  if (S_ISDIR(status.st_mode)) FailOpen(shown, SystemText(EISDIR));
-  if (status.st_size > kMaxBytes) Fail(kTooLarge);
-
-  // Read straight into the buffer: a plain file's size plus one byte, so the
-  // read that finds the end needs no more room; it grows by 64 KiB if the
-  // file grew since fstat or is not a plain file.
-  constexpr qsizetype kChunk = 65536;
-  QByteArray bytes(S_ISREG(status.st_mode) ? static_cast<qsizetype>(status.st_size) + 1 : kChunk, Qt::Uninitialized);
-  qsizetype have = 0;
-  for (;;) {
-    if (have == bytes.size()) bytes.resize(have + kChunk);
-    const ssize_t count = ::read(file.get(), bytes.data() + have, static_cast<size_t>(bytes.size() - have));
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) Fail(kReadError);
-    if (count == 0) break;
-    if (have + count > kMaxBytes) Fail(kTooLarge);  // grew since fstat, or not a plain file
-    have += count;
-  }
-  file.close();
-  bytes.truncate(have);
-  return DecodeBitmap(bytes);
-}
-
-#endif
 
 void WriteBitmapFile(const QString& path, const QImage& image) {
   const QString shown = QFileInfo(path).absoluteFilePath();
