@@ -60,10 +60,12 @@ export LMX_E2E_SERVER=$server LMX_E2E_DEVICE=$device LMX_E2E_SERVER_PID=$SOUND_S
 # The settings of the tests stay in the work folder.
 export XDG_CONFIG_HOME=$work/config
 
+# The test binary, like the server, ends with this script, however it ends.
+run() { setpriv --pdeathsig KILL timeout "$1" setpriv --pdeathsig KILL "$test_binary" --gtest_filter="$2"; }
 status=0
-timeout 180 "$test_binary" --gtest_filter='RealSoundServer.*' || status=1
+run 180 'RealSoundServer.*' || status=1
 # Ends the server: only after everything that needs it.
-timeout 60 "$test_binary" --gtest_filter='LostSoundServer.*' || status=1
+run 60 'LostSoundServer.*' || status=1
 if [ $status -ne 0 ]; then
   echo "e2e: FAILED; the sound server's log:" >&2
   tail -n 30 "$work/server"/*.log "$work/server"/*.err >&2 2>/dev/null || true
