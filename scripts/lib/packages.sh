@@ -63,10 +63,13 @@ ensure_pipewire_alsa_plugin() {
   version=$(dpkg-query -W -f='${Version}' libpipewire-0.3-0 2>/dev/null) || return 0
   [ -n "$version" ] || return 0
   [ "$(cat "$dir/version" 2>/dev/null)" = "$version" ] && return 0
-  local download
+  local download sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
   download=$(mktemp -d "${TMPDIR:-/tmp}/lmx-pipewire-alsa-XXXXXX")
-  # The download runs as the caller (apt's own user may not write to the folder).
-  if ! (cd "$download" && apt-get download -o APT::Sandbox::User="$(id -un)" "pipewire-alsa=$version") >"$download/log" 2>&1; then
+  # The download runs as the caller (apt's own user may not write to the
+  # folder); without apt's package lists it is tried again after an update.
+  _fetch_pipewire_alsa() { (cd "$download" && apt-get download -o APT::Sandbox::User="$(id -un)" "pipewire-alsa=$version") >"$download/log" 2>&1; }
+  if ! _fetch_pipewire_alsa && ! { $sudo apt-get update -qq && _fetch_pipewire_alsa; }; then
     echo "PipeWire's ALSA plug-in could not be downloaded (pipewire-alsa=$version):" >&2
     cat "$download/log" >&2
     rm -rf "$download"
