@@ -117,7 +117,7 @@ _start_pipewire() {
   # samples, as PipeWire sets itself on virtual machines (it does not
   # recognise every one): shorter cycles are often missed on a busy machine,
   # and PipeWire plays a missed cycle as silence.
-  cat >"$dir/config/pipewire/pipewire.conf.d/44100.conf" <<CONF
+  cat >"$dir/config/pipewire/pipewire.conf.d/lmx-tests.conf" <<CONF
 context.properties = {
     default.clock.allowed-rates = [ 44100 48000 ]
     default.clock.min-quantum = 1024
