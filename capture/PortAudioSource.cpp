@@ -50,7 +50,13 @@ PaStreamParameters monoInput(PaDeviceIndex device, const PaDeviceInfo& info) {
   p.device = device;
   p.channelCount = 1;
   p.sampleFormat = paInt16;
-  p.suggestedLatency = info.defaultLowInputLatency;
+  // The higher of the two latencies PortAudio suggests (about 35 ms): a sound
+  // server's cycle must fit into the device's buffer. With the low one (about
+  // 9 ms), PipeWire's ALSA plug-in loses samples in every cycle once PipeWire
+  // runs cycles of 1024 samples (as on virtual machines), and it pulls
+  // PipeWire's whole graph down to cycles of a few milliseconds, which a busy
+  // machine misses. Neither the monitor nor the scan needs less latency.
+  p.suggestedLatency = info.defaultHighInputLatency;
   p.hostApiSpecificStreamInfo = nullptr;
   return p;
 }

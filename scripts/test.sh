@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test (no display or sound
-# card needed): the tests on a virtual X server and the live-audio test start
-# their own private servers. PRESET chooses the build (CMakePresets.json;
-# default "default"); extra arguments go to CMake. LMX_TEST_SELECTION (a CTest
-# name pattern) runs only the tests it names, with their whole output.
+# card needed): the live-audio tests run against private sound servers that
+# they start themselves (PulseAudio, and PipeWire reached in two ways), the
+# desktop tests on a virtual X server of their own. PRESET chooses the build
+# (CMakePresets.json; default "default"); extra arguments go to CMake.
+# LMX_TEST_SELECTION (a CTest name pattern) runs only the tests it names, with
+# their whole output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
@@ -11,7 +13,11 @@ bash scripts/install-deps.sh
 ensure_sound_server_packages
 # The desktop tests: a virtual X server, a window manager, a compositor, input events.
 ensure_packages xvfb openbox xcompmgr xdotool x11-utils
+preset=${PRESET:-default}
+build_dir=build
+[ "$preset" = default ] || build_dir=build-$preset
+ensure_pipewire_alsa_plugin "$build_dir/pipewire-alsa"
 bash scripts/build.sh "$@"
 selection=()
 [ -n "${LMX_TEST_SELECTION:-}" ] && selection=(--tests-regex "$LMX_TEST_SELECTION" --verbose)
-ctest --preset "${PRESET:-default}" -j"$(nproc)" "${selection[@]}"
+ctest --preset "$preset" -j"$(nproc)" "${selection[@]}"

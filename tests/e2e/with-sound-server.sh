@@ -1,13 +1,50 @@
 #!/usr/bin/env bash
-# Runs the measurements against a real sound server: starts a private
-# PulseAudio, runs the test binary ($1) against it, and last runs the test
-# that kills the server in the middle of a scan.
+# Runs the measurements against a real sound server: starts a private one,
+# runs the test binary against it, and last runs the test that kills the
+# server in the middle of a scan.
+#
+#   with-sound-server.sh ROUTE TEST_BINARY [PLUGIN_DIR]
+#
+# ROUTE is the way the samples reach the program:
+#   pulseaudio      PulseAudio, through ALSA's "pulse" device
+#   pipewire-pulse  PipeWire, through the "pulse" device and pipewire-pulse
+#   pipewire-alsa   PipeWire, through the "pipewire" device of pipewire-alsa;
+#                   where that package is not installed, its plug-in comes
+#                   from PLUGIN_DIR (scripts/lib/packages.sh unpacks it there)
 #
 # A sound server that cannot start fails the run under CI (CI=true); elsewhere
 # the run is skipped with exit code 77 (CTest reports it as skipped).
 set -euo pipefail
-test_binary=$1
+route=$1 test_binary=$2 plugin_dir=${3:-}
 source "$(dirname "$0")/../../scripts/lib/sound-server.sh"
+
+cannot() {
+  if [ "${CI:-}" = true ]; then
+    echo "e2e: FAILED: $1" >&2
+    exit 1
+  fi
+  echo "e2e: SKIPPED: $1" >&2
+  exit 77
+}
+
+case $route in
+  pulseaudio) server=pulseaudio device=pulse ;;
+  pipewire-pulse) server=pipewire device=pulse ;;
+  pipewire-alsa) server=pipewire device=pipewire ;;
+  *) echo "usage: with-sound-server.sh pulseaudio|pipewire-pulse|pipewire-alsa TEST_BINARY [PLUGIN_DIR]" >&2; exit 2 ;;
+esac
+
+# The ALSA devices as a PipeWire desktop has them: where pipewire-alsa is
+# installed, its "pipewire" device comes before "pulse" in ALSA's list; the
+# unpacked plug-in's configuration is read before ALSA's own for the same order.
+pipewire_alsa_installed() { [ -e /etc/alsa/conf.d/50-pipewire.conf ]; }
+if [ "$route" = pipewire-alsa ] && ! pipewire_alsa_installed; then
+  [ -f "$plugin_dir/alsa.conf" ] || cannot "PipeWire's ALSA plug-in is not in ${plugin_dir:-(no folder given)} (scripts/test.sh puts it there)"
+  export ALSA_CONFIG_PATH=$plugin_dir/alsa.conf:${ALSA_CONFIG_PATH:-/usr/share/alsa/alsa.conf}
+fi
+if [ "$route" = pipewire-pulse ] && pipewire_alsa_installed; then
+  cannot "with pipewire-alsa installed, the program measures from the \"pipewire\" device, not \"pulse\""
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lmx-e2e-XXXXXX")
 cleanup() {
@@ -16,26 +53,21 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if ! start_sound_server "$work/pulse"; then
-  if [ "${CI:-}" = true ]; then
-    echo "e2e: FAILED: the private sound server did not start" >&2
-    exit 1
-  fi
-  echo "e2e: SKIPPED: the private sound server did not start" >&2
-  exit 77
-fi
+start_sound_server "$work/server" "$server" || cannot "the private sound server ($server) did not start"
 
 export QT_QPA_PLATFORM=offscreen
-export LMX_E2E_SERVER_PID=$SOUND_SERVER_PID
+export LMX_E2E_SERVER=$server LMX_E2E_DEVICE=$device LMX_E2E_SERVER_PID=$SOUND_SERVER_PID
 # The settings of the tests stay in the work folder.
 export XDG_CONFIG_HOME=$work/config
 
+# The test binary, like the server, ends with this script, however it ends.
+run() { setpriv --pdeathsig KILL timeout "$1" setpriv --pdeathsig KILL "$test_binary" --gtest_filter="$2"; }
 status=0
-timeout 180 "$test_binary" --gtest_filter='RealSoundServer.*' || status=1
+run 180 'RealSoundServer.*' || status=1
 # Ends the server: only after everything that needs it.
-timeout 60 "$test_binary" --gtest_filter='LostSoundServer.*' || status=1
+run 60 'LostSoundServer.*' || status=1
 if [ $status -ne 0 ]; then
   echo "e2e: FAILED; the sound server's log:" >&2
-  tail -n 30 "$work/pulse/server.log" >&2 || true
+  tail -n 30 "$work/server"/*.log "$work/server"/*.err >&2 2>/dev/null || true
 fi
 exit $status

@@ -1,7 +1,8 @@
 // lmx-input: tells which audio input the program would measure from, with the
 // program's own device choice and start-up wait, and what arrives there.
 //
-//   lmx-input            prints the device and one second's level, or why not
+//   lmx-input            prints the device, the way its samples come, and one
+//                        second's level, or why not
 //
 // Exit status: 0 when samples arrive, 1 when they do not, 2 without a device.
 #include <algorithm>
@@ -22,6 +23,28 @@
 extern "C" const char* __lsan_default_suppressions() { return "leak:libasound.so\n"; }
 extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 
+namespace {
+
+// The way the samples reach device 0, as far as its ALSA name tells. Behind
+// "pulse" and "pipewire" the sound server picks the source and converts its
+// format; which server and which format, only the server can say.
+void describeWay(const std::string& device) {
+  if (device == "pulse") {
+    std::puts("  through a sound server's PulseAudio service: PulseAudio, or PipeWire's pipewire-pulse\n"
+              "  (`pactl info` names it). It records from its default source (`pactl get-default-source`) and\n"
+              "  converts it to mono 44100 Hz: unless the source is mono at 44100 Hz (`pactl list short sources`;\n"
+              "  on PipeWire also clock.rate in `pw-metadata -n settings`), mixing and resampling change the numbers.");
+  } else if (device == "pipewire") {
+    std::puts("  through PipeWire (pipewire-alsa), from its default source (`wpctl status`), converted to mono\n"
+              "  44100 Hz: unless the source is mono (`pactl list short sources`) and PipeWire runs at 44100 Hz\n"
+              "  (clock.rate in `pw-metadata -n settings`), mixing and resampling change the numbers.");
+  } else if (device.find("(hw:") != std::string::npos) {
+    std::puts("  directly from the sound card: the samples are the card's own.");
+  }
+}
+
+}  // namespace
+
 int main() {
   FillCaptureFormat();
   PortAudioSource source;
@@ -37,6 +60,7 @@ int main() {
     return 1;
   }
   std::printf("device 0 (the program's input): %s\n", source.deviceName().c_str());
+  describeWay(source.deviceName());
 
   using Clock = std::chrono::steady_clock;
   const auto opened = Clock::now();
