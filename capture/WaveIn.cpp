@@ -77,7 +77,7 @@ bool WaveInStart() {
 
 bool WaveInAwaitFirstSamples() {
   std::string reason;
-  for (int waited = 0; audioSource().delivered() == 0; waited += kPollMs) {
+  for (int waited = 0; audioSource().delivered() < kSettleSamples; waited += kPollMs) {
     if (audioSource().failed(reason)) {
       markLost(reason.empty() ? "the audio stream stopped" : reason);
       break;

@@ -12,7 +12,11 @@
 
 #include "AudioSource.h"
 
-constexpr int kStartupWaitMs = 5000;   // longest wait for the first sample after open
+constexpr int kStartupWaitMs = 5000;   // longest wait for the first samples after open
+// Samples a device delivers before a capture may begin: PipeWire (through
+// its PulseAudio service) may start a recording with up to one of its cycles
+// (1024 samples) of silence, which must not count as the input.
+constexpr int kSettleSamples = 2048;
 constexpr int kSilenceLimitMs = 2000;  // no sample for this long: the input is lost
 constexpr int kPollMs = 10;            // step of the waits above
 

@@ -61,8 +61,9 @@ TEST_F(ScanTest, ConstantInputGives750EqualPointsAndAFlatCurve) {
   EXPECT_EQ(host.status, " Stop");
   EXPECT_EQ(env.audio.cycles, 750 * 20);
   EXPECT_EQ(env.audio.closes, 1);
-  // 17.5 minutes of virtual time, plus the first wait for samples at open.
-  EXPECT_EQ(env.clock.nowMs(), 750 * 20 * 70 + kPollMs);
+  // 17.5 minutes of virtual time, plus the wait at open for the device to
+  // deliver its first 2048 samples (47 ms, in steps of 10).
+  EXPECT_EQ(env.clock.nowMs(), 750 * 20 * 70 + 5 * kPollMs);
   // The axes are there, in gray, and the first point has no message pass.
   EXPECT_EQ(host.plot.PlotImage().pixel(29, 300), kAxisGray);
   EXPECT_EQ(host.passes, 749);
