@@ -281,6 +281,7 @@ void TMainForm::SetIdleCommands(bool idle) {
   for (QToolButton* button : {OpenButton, SaveButton, ToolButton, StartButton, CompButton})
     button->setEnabled(idle);
   StopButton->setEnabled(!idle);
+  DataForm->SaveData->setEnabled(idle && lmx::LastScan.points > 0);
 }
 
 void TMainForm::StartButtonClick() {
@@ -367,6 +368,21 @@ void TMainForm::SaveButtonClick() {
   }
   StatusBar->SetPanelText(1, chosen);
   SetSavedMarker(chosen);
+}
+
+void TMainForm::SaveDataClick() {
+  // Over the data list window, which stays on top of this one.
+  FileDialog dialog(DataForm, QFileDialog::AcceptSave, {QStringLiteral("CSV files (*.csv)")});
+  dialog.setObjectName(QStringLiteral("SaveDataDialog"));
+  dialog.setDefaultSuffix(QStringLiteral("csv"));
+  dialog.setWindowTitle(QStringLiteral(" Save data as..."));
+  const QString chosen = RunFileDialog(dialog);
+  if (chosen.isEmpty()) return;
+  try {
+    WriteWholeFile(chosen, ScanCsv(lmx::LastScan, lmx::Spectrum));
+  } catch (const PictureError& error) {
+    ShowDefaultError(QString::fromUtf8(error.what()));
+  }
 }
 
 void TMainForm::OpenButtonClick() {
