@@ -13,6 +13,7 @@ void CreateForms() {
   QObject::connect(ToolsBox, &TToolsBox::RangeTextChanged, MainForm,
                    [](const QString& text) { MainForm->StatusBar->SetPanelText(1, text); });
   DataForm = new TDataForm;
+  QObject::connect(DataForm->SaveData, &QAction::triggered, MainForm, &TMainForm::SaveDataClick);
   AboutBox = new TAboutBox(MainForm);
 }
 

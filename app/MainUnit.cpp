@@ -282,6 +282,7 @@ void TMainForm::SetIdleCommands(bool idle) {
   for (QToolButton* button : {OpenButton, SaveButton, ToolButton, StartButton, CompButton})
     button->setEnabled(idle);
   StopButton->setEnabled(!idle);
+  DataForm->SaveData->setEnabled(idle && lmx::LastScan.points > 0);
 }
 
 void TMainForm::StartButtonClick() {
@@ -368,6 +369,21 @@ void TMainForm::SaveButtonClick() {
   }
   StatusBar->SetPanelText(1, QDir::toNativeSeparators(chosen));
   SetSavedMarker(chosen);
+}
+
+void TMainForm::SaveDataClick() {
+  // Over the data list window, which stays on top of this one.
+  FileDialog dialog(DataForm, QFileDialog::AcceptSave, {QStringLiteral("CSV files (*.csv)")});
+  dialog.setObjectName(QStringLiteral("SaveDataDialog"));
+  dialog.setDefaultSuffix(QStringLiteral("csv"));
+  dialog.setWindowTitle(QStringLiteral(" Save data as..."));
+  const QString chosen = RunFileDialog(dialog);
+  if (chosen.isEmpty()) return;
+  try {
+    WriteWholeFile(chosen, ScanCsv(lmx::LastScan, lmx::Spectrum));
+  } catch (const PictureError& error) {
+    ShowDefaultError(QString::fromUtf8(error.what()));
+  }
 }
 
 void TMainForm::OpenButtonClick() {

@@ -90,6 +90,7 @@ class TMainForm : public QMainWindow, public MeasureHost {
   void TableButtonClick();
   void OpenButtonClick();
   void SaveButtonClick();
+  void SaveDataClick();  // "Save data..." in the data list window
   void CompButtonClick();
   void ToolButtonClick();
   void HelpButtonClick();

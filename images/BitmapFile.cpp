@@ -481,10 +481,11 @@ QImage ReadBitmapFile(const QString& path) {
   return DecodeBitmap(bytes);
 }
 
-void WriteBitmapFile(const QString& path, const QImage& image) {
+void WriteBitmapFile(const QString& path, const QImage& image) { WriteWholeFile(path, EncodeBitmap(image)); }
+
+void WriteWholeFile(const QString& path, const QByteArray& bytes) {
   const QString shown = QFileInfo(path).absoluteFilePath();
   if (QFileInfo(path).isDir()) FailCreate(shown, SystemText(EISDIR));
-  const QByteArray bytes = EncodeBitmap(image);
   // QSaveFile writes to the target of a symbolic link, so a link stays one.
   // The new content goes into a temporary file beside the target, which takes
   // the old file's permissions, is synced and then renamed over the target,

@@ -7,8 +7,8 @@
 #include <QString>
 #include <stdexcept>
 
-// An error reading or writing a picture file; what() is the text shown to the
-// user (UTF-8).
+// An error reading or writing a picture file, or writing another file the
+// program saves; what() is the text shown to the user (UTF-8).
 class PictureError : public std::runtime_error {
  public:
   using runtime_error::runtime_error;
@@ -35,6 +35,10 @@ QImage ReadBitmapFile(const QString& path);
 // target, so a failed save leaves an existing file as it was. A symbolic link
 // stays a link: the file it points to is replaced.
 void WriteBitmapFile(const QString& path, const QImage& image);
+
+// Writes `bytes` as the whole file in the same way and with the same error
+// texts ("Cannot create file ...", "Stream write error").
+void WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 // The bits per pixel a save will write (1, 4, 8, 16, 24 or 32; 0 for a null
 // picture).

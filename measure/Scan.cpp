@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 
 #include "AudioLoss.h"
@@ -14,6 +15,7 @@
 
 namespace lmx {
 int32_t Spectrum[kScanPoints];
+ScanRecord LastScan;
 }
 
 int32_t CaptureMeanDeviation(const int16_t* samples, int count, int32_t zeroLevel) {
@@ -25,6 +27,24 @@ int32_t CaptureMeanDeviation(const int16_t* samples, int count, int32_t zeroLeve
 int32_t PointValue(int32_t sumOfMeans, int32_t attenuation) {
   const int32_t average = RoundHalfEven(sumOfMeans / static_cast<double>(kCapturesPerPoint));
   return RoundHalfEven(average / static_cast<double>(attenuation));
+}
+
+QByteArray WavelengthText(double angstrom) {
+  // std::to_chars rounds the exact binary value, ties to even, in no locale;
+  // QString::number would take ties away from zero.
+  char text[400];  // room for the largest double in fixed notation
+  const auto end = std::to_chars(std::begin(text), std::end(text), angstrom, std::chars_format::fixed, 1).ptr;
+  return QByteArray(text, static_cast<qsizetype>(end - text));
+}
+
+QByteArray ScanCsv(const ScanRecord& scan, const int32_t* values) {
+  QByteArray csv = "point,wavelength,value\r\n";
+  const int64_t span = int64_t{scan.finish} - scan.start;
+  for (int k = 0; k < scan.points; ++k) {
+    const double wavelength = scan.start + static_cast<double>(span * k) / (kScanPoints - 1);
+    csv += QByteArray::number(k) + ',' + WavelengthText(wavelength) + ',' + QByteArray::number(values[k]) + "\r\n";
+  }
+  return csv;
 }
 
 namespace {
@@ -49,9 +69,8 @@ void RunScan(MeasureHost& host) {
   PlotSurface& plot = host.Surfaces();
   host.SetRecordStatus(QStringLiteral(" Spectrum record"));
   // A scan that cannot start keeps the last scan's numbers and picture: the
-  // data list is cleared only once the input delivers.
+  // data list, Spectrum and LastScan are cleared only once the input delivers.
   WaveInArm(PointBuffer, sizeof PointBuffer);
-  std::fill(std::begin(lmx::Spectrum), std::end(lmx::Spectrum), 0);
   if (!WaveInStart()) {
     EndWithAudioFailure(host, AudioFailure::CannotOpen);
     return;
@@ -70,6 +89,8 @@ void RunScan(MeasureHost& host) {
     return;
   }
   host.ClearDataList();
+  std::fill(std::begin(lmx::Spectrum), std::end(lmx::Spectrum), 0);
+  lmx::LastScan = {lmx::start, lmx::finish, 0};
   bool lost = false;
   for (int k = 0; k < kScanPoints; ++k) {
     if (!MeasurePoint(k)) {
@@ -77,6 +98,7 @@ void RunScan(MeasureHost& host) {
       break;
     }
     host.AppendDataLine(QString::number(lmx::Spectrum[k]));
+    lmx::LastScan.points = k + 1;
     if (k == 0)
       plot.MoveTo(kScanLeft, kScanBottom - lmx::Spectrum[0]);
     else

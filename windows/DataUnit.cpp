@@ -24,6 +24,11 @@ TDataForm::TDataForm(QWidget* parent)
   DataMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   DataMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   DataMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  SaveData = new QAction(QStringLiteral("Save data..."), this);
+  SaveData->setObjectName(QStringLiteral("SaveData"));
+  SaveData->setEnabled(false);
+  DataMemo->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(DataMemo, &QWidget::customContextMenuRequested, this, &TDataForm::showContextMenu);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(DataMemo);
@@ -34,6 +39,19 @@ TDataForm::TDataForm(QWidget* parent)
 void TDataForm::Clear() { DataMemo->clear(); }
 
 void TDataForm::AppendLine(const QString& text) { DataMemo->appendPlainText(text); }
+
+QMenu* TDataForm::CreateContextMenu() {
+  QMenu* menu = DataMemo->createStandardContextMenu();
+  menu->addSeparator();
+  menu->addAction(SaveData);
+  return menu;
+}
+
+void TDataForm::showContextMenu(const QPoint& position) {
+  QMenu* menu = CreateContextMenu();
+  menu->exec(DataMemo->viewport()->mapToGlobal(position));  // the position is the viewport's
+  delete menu;
+}
 
 void TDataForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

@@ -1,8 +1,10 @@
 #include <QExposeEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWindow>
+#include <memory>
 
 #include "BitmapFile.h"
 #include "FileDialogs.h"
@@ -36,6 +38,10 @@ class SpectrumFiles : public MainFormFixture {
   void save(const QString& file) {
     answer = file;
     MainForm->SaveButton->click();
+  }
+  QByteArray contents(const QString& file) {
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
   }
   QImage drawingArea(const QImage& image) { return image.copy(0, 33, 800, 514).convertToFormat(QImage::Format_RGB32); }
   int countColour(const QImage& image, QRgb colour) {
@@ -241,4 +247,72 @@ TEST_F(SpectrumFiles, PreviewShowsThePictureAndItsSize) {
   MainForm->OpenPreview->ShowFile(path("nothing.bmp"));
   EXPECT_EQ(MainForm->OpenPreview->SizeText->text(), "(None)");
   EXPECT_TRUE(MainForm->OpenPreview->Picture->pixmap().isNull());
+}
+
+TEST_F(SpectrumFiles, SaveDataWritesTheLastScansPointsAsCsv) {
+  std::unique_ptr<QMenu> menu(DataForm->CreateContextMenu());
+  QStringList entries;
+  for (QAction* action : menu->actions()) entries << action->objectName();
+  EXPECT_EQ(entries, QStringList({"edit-undo", "edit-redo", "", "edit-cut", "edit-copy", "edit-paste", "edit-delete",
+                                  "", "select-all", "", "SaveData"}));
+  EXPECT_EQ(DataForm->SaveData->text(), "Save data...");
+  EXPECT_FALSE(DataForm->SaveData->isEnabled());  // no scan yet
+  QStringList dialog;
+  SetFileDialogResponder([&](FileDialog& shown) {
+    dialog = QStringList{shown.windowTitle(), shown.nameFilters().join('|'), shown.defaultSuffix()};
+    EXPECT_EQ(shown.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(shown.testOption(QFileDialog::DontConfirmOverwrite));
+    return answer;
+  });
+
+  lmx::start = 1000;
+  lmx::finish = 5000;
+  scan(40, 5);
+  EXPECT_TRUE(DataForm->SaveData->isEnabled());
+  // Neither the settings nor the text box afterwards change what is saved.
+  lmx::start = 5000;
+  lmx::finish = 1000;
+  DataForm->DataMemo->appendPlainText("typed");
+  answer = path("up.csv");
+  DataForm->SaveData->trigger();
+  EXPECT_EQ(dialog, QStringList({" Save data as...", "CSV files (*.csv)", "csv"}));
+  EXPECT_EQ(contents(path("up.csv")),
+            "point,wavelength,value\r\n0,1000.0,40\r\n1,1005.3,40\r\n2,1010.7,40\r\n3,1016.0,40\r\n4,1021.4,40\r\n");
+
+  // A descending range, stopped during its fourth point.
+  bool enabledDuring = true;
+  env.audio.signal = [](int, size_t) { return int16_t{25}; };
+  atCycle(env.audio.cycles + 70, [&] {
+    enabledDuring = DataForm->SaveData->isEnabled();
+    MainForm->StopButton->click();
+  });
+  MainForm->StartButton->click();
+  EXPECT_FALSE(enabledDuring);
+  EXPECT_TRUE(DataForm->SaveData->isEnabled());
+  const QByteArray down = "point,wavelength,value\r\n0,5000.0,25\r\n1,4994.7,25\r\n2,4989.3,25\r\n3,4984.0,25\r\n";
+  answer = path("down.csv");
+  DataForm->SaveData->trigger();
+  EXPECT_EQ(contents(path("down.csv")), down);
+
+  // The monitor measures no scan points: after it the same file is saved.
+  MainForm->Spectr1Input->setChecked(true);
+  atCycle(env.audio.cycles + 3, [] { MainForm->StopButton->click(); });
+  MainForm->StartButton->click();
+  EXPECT_TRUE(DataForm->SaveData->isEnabled());
+  answer = path("again.csv");
+  DataForm->SaveData->trigger();
+  EXPECT_EQ(contents(path("again.csv")), down);
+  EXPECT_TRUE(env.boxes.empty());
+}
+
+TEST_F(SpectrumFiles, SaveDataIntoAMissingFolderShowsTheErrorAndWritesNothing) {
+  scan(40, 2);
+  answer = path("no-such-folder/data.csv");
+  DataForm->SaveData->trigger();
+  ASSERT_EQ(env.boxes.size(), 1u);
+  EXPECT_EQ(env.boxes[0].title, "Spectrometer LMX");
+  EXPECT_EQ(env.boxes[0].kind, BoxKind::Error);
+  EXPECT_EQ(env.boxes[0].text,
+            "Cannot create file \"" + path("no-such-folder/data.csv") + "\". No such file or directory.");
+  EXPECT_FALSE(QFileInfo::exists(path("no-such-folder")));
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "Calibration.h"
 #include "CaptureFormat.h"
 #include "Scan.h"
@@ -47,6 +49,28 @@ TEST(ScanArithmetic, ThreeRoundingsHalfToEven) {
   // Full-width deviations: -32768 from a zero level of 32767.
   for (int16_t& s : samples) s = -32768;
   EXPECT_EQ(CaptureMeanDeviation(samples, 150, 32767), 65535);
+}
+
+TEST(ScanCsv, WavelengthsOverTheWholeIntegerRangeAndTiesToEven) {
+  int32_t values[kScanPoints] = {};
+  values[1] = -3;
+  values[749] = 65535;
+  const QList<QByteArray> lines =
+      ScanCsv({std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), kScanPoints}, values)
+          .split('\n');
+  ASSERT_EQ(lines.size(), 752);  // the last line end leaves an empty piece
+  EXPECT_EQ(lines[0], "point,wavelength,value\r");
+  EXPECT_EQ(lines[1], "0,-2147483648.0,0\r");
+  EXPECT_EQ(lines[2], "1,-2141749379.2,-3\r");
+  EXPECT_EQ(lines[375], "374,-2867134.9,0\r");
+  EXPECT_EQ(lines[750], "749,2147483647.0,65535\r");
+  EXPECT_EQ(lines[751], "");
+  EXPECT_EQ(ScanCsv({1000, 5000, 0}, values), "point,wavelength,value\r\n");
+  // No scan's wavelength lies halfway between two tenths (749 has no factor
+  // 2 or 5); the formatting rounds such values to the even tenth.
+  EXPECT_EQ(WavelengthText(1000.25), "1000.2");
+  EXPECT_EQ(WavelengthText(1000.75), "1000.8");
+  EXPECT_EQ(WavelengthText(-2.25), "-2.2");
 }
 
 TEST_F(ScanTest, ConstantInputGives750EqualPointsAndAFlatCurve) {
@@ -130,9 +154,12 @@ TEST_F(ScanTest, LostInputEndsTheScanAndKeepsThePointsMeasuredBefore) {
 TEST_F(ScanTest, InputThatCannotBeOpenedLeavesThePlotAlone) {
   env.audio.openError = "No such device";
   host.plot.PlotImage().fill(Qt::blue);
+  lmx::LastScan = {2000, 3000, 1};
+  lmx::Spectrum[0] = 9;
   RunScan(host);
   EXPECT_TRUE(host.ended);
   EXPECT_TRUE(host.lines.isEmpty());
+  EXPECT_EQ(ScanCsv(lmx::LastScan, lmx::Spectrum), "point,wavelength,value\r\n0,2000.0,9\r\n");
   EXPECT_EQ(host.plot.PlotImage().pixel(5, 5), QColor(Qt::blue).rgb());
   ASSERT_EQ(env.boxes.size(), 1u);
   EXPECT_TRUE(env.boxes[0].text.contains("(No such device)"));
