@@ -27,11 +27,6 @@ int64_t SystemClock::nowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-void VirtualClock::pause(int ms) {
-  now_ += ms;
-  if (onPause) onPause(ms);
-}
-
 namespace {
 SystemClock systemClock;
 Clock* installed = nullptr;  // a test's clock

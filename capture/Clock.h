@@ -4,7 +4,6 @@
 // 17-minute scan runs in a fraction of a second.
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 class Clock {
@@ -37,18 +36,6 @@ class SystemClock : public Clock {
 using PaceTime = std::chrono::steady_clock::time_point;
 PaceTime PacedPauseEnd(std::optional<PaceTime> previousEnd, PaceTime now, std::chrono::milliseconds length);
 
-// Time that moves only when paused; `onPause` (if set) runs after each pause,
-// so tests can act "during" a capture. Paced pauses are plain ones here: no
-// time passes between pauses.
-class VirtualClock : public Clock {
- public:
-  void pause(int ms) override;
-  int64_t nowMs() override { return now_; }
-  std::function<void(int ms)> onPause;
-
- private:
-  int64_t now_ = 0;
-};
 
 Clock& activeClock();
 // Installs a clock and returns the one it replaces; nullptr restores the system clock.

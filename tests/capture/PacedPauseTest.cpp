@@ -13,6 +13,7 @@
 #include "Clock.h"
 #include "WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
+#include "tests/support/VirtualClock.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "CaptureFormat.h"
 #include "WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
+#include "tests/support/VirtualClock.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
 #include "tests/support/HookGuard.h"
+#include "tests/support/VirtualClock.h"
 #include "tests/support/QtPrinters.h"
 
 class TestEnvironment {
