@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "FileKeyStore.h"
+#include "tests/support/EditableKeyStore.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 // What readInteger answers: the number or the error text.
-std::string Answer(FileKeyStore& store, const std::string& name) {
+std::string Answer(EditableKeyStore& store, const std::string& name) {
   try {
     return "dword " + std::to_string(store.readInteger(name));
   } catch (const StoreError& error) {
@@ -63,7 +63,7 @@ std::string Answer(FileKeyStore& store, const std::string& name) {
   }
 }
 
-std::vector<std::string> Answers(FileKeyStore& store) {
+std::vector<std::string> Answers(EditableKeyStore& store) {
   std::vector<std::string> answers;
   for (const std::string& name : store.valueNames()) {
     if (!store.valueExists(name)) Broken("a listed value does not exist: " + name);
@@ -78,7 +78,7 @@ char FlipCase(char c) {
   return c;
 }
 
-void WriteAndCheck(FileKeyStore& store, const std::string& name, int32_t value) {
+void WriteAndCheck(EditableKeyStore& store, const std::string& name, int32_t value) {
   try {
     store.writeInteger(name, value);
   } catch (const StoreError& error) {
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!file) Broken("cannot write the input");
   }
 
-  FileKeyStore store(path);
+  EditableKeyStore store(path);
   if (!store.open()) Broken("a plain file of " + std::to_string(size) + " bytes does not open");
   Answers(store);
 
@@ -120,8 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The file written reads back to the same values, and writing one of them
   // again writes the same bytes.
   const std::string written = ReadAll(path);
-  if (written.rfind(std::string(FileKeyStore::kHeader) + "\n", 0) != 0) Broken("the header is missing");
-  FileKeyStore again(path);
+  if (written.rfind(std::string(EditableKeyStore::kHeader) + "\n", 0) != 0) Broken("the header is missing");
+  EditableKeyStore again(path);
   if (!again.open()) Broken("the file written does not open");
   if (again.valueNames() != store.valueNames() || Answers(again) != Answers(store))
     Broken("the file written reads back differently");

@@ -202,12 +202,6 @@ void FileKeyStore::close() {
 
 bool FileKeyStore::valueExists(const std::string& name) { return find(name) != nullptr; }
 
-std::vector<std::string> FileKeyStore::valueNames() const {
-  std::vector<std::string> names;
-  for (const Value& v : values_) names.push_back(v.name);
-  return names;
-}
-
 int32_t FileKeyStore::readInteger(const std::string& name) {
   const Value* value = find(name);
   if (value == nullptr) throw StoreError("Failed to get data for '" + name + "'");
@@ -235,31 +229,7 @@ void FileKeyStore::writeInteger(const std::string& name, int32_t value) {
   store(name, std::move(v), "Failed to set data for '" + name + "'");
 }
 
-void FileKeyStore::deleteValue(const std::string& name) {
-  const std::string error = "Failed to delete '" + name + "'";
-  if (!open_) throw StoreError(error);
-  std::vector<Value> values;
-  for (const Value& v : values_) {
-    if (!equalIgnoringCase(v.name, name)) values.push_back(v);
-  }
-  if (values.size() != values_.size()) replaceValues(std::move(values), error);
-}
-
-void FileKeyStore::writeText(const std::string& name, const std::string& text) {
-  const std::string error = "Failed to set data for '" + name + "'";
-  if (!fitsOnALine(text)) throw StoreError(error);
-  Value v;
-  v.type = Type::Text;
-  v.data = text;
-  store(name, std::move(v), error);
-}
-
-void FileKeyStore::writeBinary(const std::string& name, const std::vector<uint8_t>& bytes) {
-  Value v;
-  v.type = Type::Binary;
-  v.data.assign(bytes.begin(), bytes.end());
-  store(name, std::move(v), "Failed to set data for '" + name + "'");
-}
+bool FileKeyStore::sameName(const std::string& a, const std::string& b) { return equalIgnoringCase(a, b); }
 
 FileKeyStore::Value* FileKeyStore::find(const std::string& name) {
   for (Value& v : values_) {

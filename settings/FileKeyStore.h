@@ -38,18 +38,10 @@ class FileKeyStore : public KeyStore {
   int32_t readInteger(const std::string& name) override;
   void writeInteger(const std::string& name, int32_t value) override;
 
-  // Further value types, so that tests can prepare the key. Each change is
-  // written at once; they need an open key and throw StoreError otherwise.
-  void deleteValue(const std::string& name);  // a missing value is not an error
-  void writeText(const std::string& name, const std::string& text);
-  void writeBinary(const std::string& name, const std::vector<uint8_t>& bytes);
-
   const std::string& path() const { return path_; }
 
-  // Names of the values in the open key, in file order, as first spelt.
-  std::vector<std::string> valueNames() const;
-
- private:
+ protected:
+  // The other value types of the file (tests prepare keys with them).
   enum class Type { Dword, Text, Binary };
   struct Value {
     std::string name;  // spelling as first stored
@@ -58,16 +50,19 @@ class FileKeyStore : public KeyStore {
     std::string data;  // text (UTF-8) or raw bytes
   };
 
-  Value* find(const std::string& name);
-  bool writeFile(const std::string& content) const;  // atomically
-  void parse(const std::string& content);
-  static std::string serialize(const std::vector<Value>& values);
+  static bool sameName(const std::string& a, const std::string& b);  // ASCII case ignored
   // Sets name to value (keeping an existing spelling) and writes the file;
   // the in-memory key changes only when the file was written.
   void store(const std::string& name, Value value, const std::string& error);
   void replaceValues(std::vector<Value> values, const std::string& error);
+  std::vector<Value> values_;
+  bool open_ = false;
+
+ private:
+  Value* find(const std::string& name);
+  bool writeFile(const std::string& content) const;  // atomically
+  void parse(const std::string& content);
+  static std::string serialize(const std::vector<Value>& values);
 
   std::string path_;
-  bool open_ = false;
-  std::vector<Value> values_;
 };

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "FileKeyStore.h"
+#include "tests/support/EditableKeyStore.h"
 #include "tests/settings/TestFiles.h"
 
 namespace {
@@ -47,7 +47,7 @@ std::string Content(int32_t count) {
 // In a child: sets "count" to first, first + 1, ... until killed. Tells the
 // parent through `ready` once the store is open.
 [[noreturn]] void WriteUntilKilled(const std::string& path, int32_t first, int ready) {
-  FileKeyStore store(path);
+  EditableKeyStore store(path);
   if (!store.open()) _exit(2);
   if (::write(ready, "r", 1) != 1) _exit(3);
   try {
@@ -64,7 +64,7 @@ TEST(SettingsFileKilledWhileWriting, AlwaysHoldsTheOldOrTheNewCompleteContent) {
   ASSERT_FALSE(dir.path().empty());
   const std::string path = dir.path() + "/settings.reg";
   {
-    FileKeyStore store(path);
+    EditableKeyStore store(path);
     ASSERT_TRUE(store.open());
     store.writeBinary("padding", kPadding);
     store.writeInteger("count", 0);
@@ -74,7 +74,7 @@ TEST(SettingsFileKilledWhileWriting, AlwaysHoldsTheOldOrTheNewCompleteContent) {
   // Kill moments spread over a few writes' time.
   const auto begin = std::chrono::steady_clock::now();
   {
-    FileKeyStore store(path);
+    EditableKeyStore store(path);
     ASSERT_TRUE(store.open());
     for (int i = 0; i < 5; ++i) store.writeInteger("count", 0);
   }
@@ -105,7 +105,7 @@ TEST(SettingsFileKilledWhileWriting, AlwaysHoldsTheOldOrTheNewCompleteContent) {
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the writer ended with status " << status;
 
     const std::string content = readFile(path);
-    FileKeyStore reader(path);
+    EditableKeyStore reader(path);
     ASSERT_TRUE(reader.open()) << "run " << run;
     ASSERT_TRUE(reader.valueExists("count")) << "run " << run << ": a torn file of " << content.size() << " bytes";
     const int32_t now = reader.readInteger("count");
@@ -120,7 +120,7 @@ TEST(SettingsFileKilledWhileWriting, AlwaysHoldsTheOldOrTheNewCompleteContent) {
 
   // Temporaries of killed writers are left beside the file; they do not
   // disturb the next write.
-  FileKeyStore store(path);
+  EditableKeyStore store(path);
   ASSERT_TRUE(store.open());
   store.writeInteger("count", -1);
   EXPECT_EQ(readFile(path), Content(-1));

@@ -99,7 +99,7 @@ TEST_F(CalibrationTest, WronglyTypedZeroShowsTheStoreErrorAndKeepsZeroLevel0) {
 
 TEST_F(CalibrationTest, UnwritableStoreReportsAndHidesTheProgressWindow) {
   // A regular file where the store's folder should be: the key cannot be created.
-  FileKeyStore blocked(env.directory() + "/file/lmx/settings.reg");
+  EditableKeyStore blocked(env.directory() + "/file/lmx/settings.reg");
   { std::ofstream(env.directory() + "/file") << "x"; }
   constantInput(4);
   Calibrate(blocked, host);

@@ -1,4 +1,4 @@
-#include "FileKeyStore.h"
+#include "tests/support/EditableKeyStore.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -22,14 +22,14 @@ class FileKeyStoreTest : public ::testing::Test {
 };
 
 TEST_F(FileKeyStoreTest, OpenCreatesDirectoriesAndAnEmptyKey) {
-  FileKeyStore store(dir_.path() + "/a/b/settings.reg");
+  EditableKeyStore store(dir_.path() + "/a/b/settings.reg");
   ASSERT_TRUE(store.open());
   EXPECT_EQ(readFile(store.path()), kKeyHeader);
   EXPECT_EQ(listDir(dir_.path() + "/a/b"), std::vector<std::string>{"settings.reg"});
 }
 
 TEST_F(FileKeyStoreTest, FileLayout) {
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   ASSERT_TRUE(store.open());
   store.writeInteger("weak", 1);
   store.writeInteger("start", 1000);
@@ -46,7 +46,7 @@ TEST_F(FileKeyStoreTest, FileLayout) {
   EXPECT_EQ(readFile(file()), expected);
   EXPECT_EQ(listDir(dir_.path()), std::vector<std::string>{"settings.reg"});  // no temporaries
 
-  FileKeyStore reread(file());  // every type survives reading and rewriting
+  EditableKeyStore reread(file());  // every type survives reading and rewriting
   ASSERT_TRUE(reread.open());
   reread.writeInteger("finish", 5000);
   EXPECT_EQ(readFile(file()), expected + "\"finish\"=dword:00001388\n");
@@ -56,18 +56,18 @@ TEST_F(FileKeyStoreTest, IntegersRoundTripOverTheWholeRange) {
   const std::pair<int32_t, std::string> cases[] = {
       {INT32_MIN, "80000000"}, {-1, "ffffffff"}, {0, "00000000"}, {INT32_MAX, "7fffffff"}};
   for (const auto& c : cases) {
-    FileKeyStore store(file());
+    EditableKeyStore store(file());
     ASSERT_TRUE(store.open());
     store.writeInteger("v", c.first);
     EXPECT_EQ(readFile(file()), kKeyHeader + "\"v\"=dword:" + c.second + "\n");
-    FileKeyStore reread(file());
+    EditableKeyStore reread(file());
     ASSERT_TRUE(reread.open());
     EXPECT_EQ(reread.readInteger("v"), c.first);
   }
 }
 
 TEST_F(FileKeyStoreTest, NamesIgnoreCaseAndKeepTheirSpelling) {
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   ASSERT_TRUE(store.open());
   store.writeInteger("Weak", 5);
   store.writeInteger("WEAK", 6);
@@ -79,7 +79,7 @@ TEST_F(FileKeyStoreTest, NamesIgnoreCaseAndKeepTheirSpelling) {
 }
 
 TEST_F(FileKeyStoreTest, OtherTypesFailWithTheRegistryTexts) {
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   ASSERT_TRUE(store.open());
   store.writeText("t1", "1");                   // 4 bytes as UTF-16
   store.writeText("e", "\xc3\xa9");             // one character: 4 bytes
@@ -111,7 +111,7 @@ TEST_F(FileKeyStoreTest, DamagedLinesAreSkipped) {
                     "\"j\"=\"x\" trailing\n"
                     "\xff\xfe\0\x01\n"
                     "\"A\"=dword:00000002\n"s);  // repeats "a"
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   ASSERT_TRUE(store.open());
   store.writeInteger("k", 4);  // rewrites only what could be read
   EXPECT_EQ(readFile(file()), kKeyHeader + "\"a\"=dword:00000002\n\"k\"=dword:00000004\n");
@@ -122,7 +122,7 @@ TEST_F(FileKeyStoreTest, EveryTruncationKeepsTheCompleteLines) {
   for (std::size_t length = 0; length <= full.size(); ++length) {
     const std::string part = full.substr(0, length);
     writeFile(file(), part);
-    FileKeyStore store(file());
+    EditableKeyStore store(file());
     ASSERT_TRUE(store.open());
     EXPECT_EQ(store.valueExists("weak"), part.find("07\n") != std::string::npos) << length;
     EXPECT_EQ(store.valueExists("text"), part.find("b\"\n") != std::string::npos) << length;
@@ -131,9 +131,9 @@ TEST_F(FileKeyStoreTest, EveryTruncationKeepsTheCompleteLines) {
 }
 
 TEST_F(FileKeyStoreTest, SizeCap) {
-  const std::size_t padding = FileKeyStore::kMaxFileSize - kKeyHeader.size();
+  const std::size_t padding = EditableKeyStore::kMaxFileSize - kKeyHeader.size();
   writeFile(file(), kKeyHeader + std::string(padding, '\n'));
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   EXPECT_TRUE(store.open());
   writeFile(file(), kKeyHeader + std::string(padding + 1, '\n'));
   EXPECT_FALSE(store.open());
@@ -147,15 +147,15 @@ TEST_F(FileKeyStoreTest, SizeCap) {
 
 TEST_F(FileKeyStoreTest, UnopenableOrClosedKey) {
   writeFile(dir_.path() + "/plain", "x");
-  FileKeyStore underFile(dir_.path() + "/plain/lmx/settings.reg");
-  FileKeyStore directory(dir_.path());
-  FileKeyStore closed(file());
+  EditableKeyStore underFile(dir_.path() + "/plain/lmx/settings.reg");
+  EditableKeyStore directory(dir_.path());
+  EditableKeyStore closed(file());
   ASSERT_TRUE(closed.open());
   closed.writeInteger("weak", 1);
   closed.close();
   EXPECT_FALSE(underFile.open());
   EXPECT_FALSE(directory.open());
-  for (FileKeyStore* store : {&underFile, &directory, &closed}) {
+  for (EditableKeyStore* store : {&underFile, &directory, &closed}) {
     EXPECT_FALSE(store->valueExists("weak"));
     EXPECT_EQ(errorOf([&] { store->writeInteger("weak", 1); }), "Failed to set data for 'weak'");
     EXPECT_EQ(errorOf([&] { store->deleteValue("weak"); }), "Failed to delete 'weak'");
@@ -164,7 +164,7 @@ TEST_F(FileKeyStoreTest, UnopenableOrClosedKey) {
 }
 
 TEST_F(FileKeyStoreTest, FailedWritesLeaveTheOldFile) {
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   ASSERT_TRUE(store.open());
   store.writeInteger("weak", 3);
   const std::string before = readFile(file());
@@ -200,7 +200,7 @@ TEST_F(FileKeyStoreTest, ALinkStaysALinkAndTheFileBehindItIsWritten) {
   std::filesystem::create_directory(dir_.path() + "/synced");
   std::filesystem::create_symlink("synced/link.reg", file());
   std::filesystem::create_symlink("lmx.reg", dir_.path() + "/synced/link.reg");
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   ASSERT_TRUE(store.open());
   store.writeInteger("weak", 3);
   EXPECT_EQ(std::filesystem::read_symlink(file()), "synced/link.reg");
@@ -217,7 +217,7 @@ TEST(FileKeyStorePath, DefaultPathFollowsXdgConfigHome) {
   setenv("HOME", "/home/u", 1);
   for (const char* value : {"/cfg/", "relative", "", static_cast<const char*>(nullptr)}) {
     value ? setenv("XDG_CONFIG_HOME", value, 1) : unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(FileKeyStore().path(), value && value[0] == '/' ? "/cfg/lmx/settings.reg"
+    EXPECT_EQ(EditableKeyStore().path(), value && value[0] == '/' ? "/cfg/lmx/settings.reg"
                                                               : "/home/u/.config/lmx/settings.reg");
   }
   home ? setenv("HOME", saved_home.c_str(), 1) : unsetenv("HOME");

@@ -4,18 +4,18 @@
 
 #include <cstdint>
 
-#include "FileKeyStore.h"
+#include "tests/support/EditableKeyStore.h"
 #include "TestFiles.h"
 
 namespace {
 
 // Counts closes, to see that the key is closed after an error too.
-class TrackedStore : public FileKeyStore {
+class TrackedStore : public EditableKeyStore {
  public:
-  using FileKeyStore::FileKeyStore;
+  using EditableKeyStore::EditableKeyStore;
   void close() override {
     ++closes;
-    FileKeyStore::close();
+    EditableKeyStore::close();
   }
   int closes = 0;
 };
@@ -38,7 +38,7 @@ class SettingsTest : public ::testing::Test {
   // Sets up the key through a store of its own, as another program would.
   template <typename F>
   void prepare(F f) {
-    FileKeyStore store(file());
+    EditableKeyStore store(file());
     ASSERT_TRUE(store.open());
     f(store);
   }
@@ -58,14 +58,14 @@ TEST_F(SettingsTest, FirstLoadWritesTheDefaults) {
 }
 
 TEST_F(SettingsTest, StoredValuesAreReadAndSavedInPlace) {
-  prepare([](FileKeyStore& s) {
+  prepare([](EditableKeyStore& s) {
     s.writeInteger("finish", 6000);
     s.writeInteger("zero", 77);
     s.writeInteger("START", -200);
     s.writeInteger("weak", 3);
   });
   const std::string stored = readFile(file());
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   LoadSettings(store);
   EXPECT_EQ((std::vector<int32_t>{lmx::weak, lmx::start, lmx::finish}), (std::vector<int32_t>{3, -200, 6000}));
   EXPECT_EQ(readFile(file()), stored);
@@ -82,9 +82,9 @@ TEST_F(SettingsTest, StoredValuesAreReadAndSavedInPlace) {
 }
 
 TEST_F(SettingsTest, DeletedValueIsNotRecreatedAtSaveButAtTheNextLoad) {
-  FileKeyStore store(file());
+  EditableKeyStore store(file());
   LoadSettings(store);
-  prepare([](FileKeyStore& s) { s.deleteValue("start"); });
+  prepare([](EditableKeyStore& s) { s.deleteValue("start"); });
   lmx::weak = 2;
   lmx::start = 3000;
   lmx::finish = 7000;
@@ -109,7 +109,7 @@ TEST_F(SettingsTest, ReadErrorStopsTheLoadAfterClosingTheKey) {
   };
   for (const Case& c : cases) {
     SetUp();
-    prepare([&](FileKeyStore& s) {
+    prepare([&](EditableKeyStore& s) {
       s.writeInteger("weak", 7);
       s.writeInteger("start", 8);
       s.writeInteger("finish", 9);
@@ -125,11 +125,11 @@ TEST_F(SettingsTest, ReadErrorStopsTheLoadAfterClosingTheKey) {
 TEST_F(SettingsTest, StoredAttenuationIsMadeSane) {
   const std::pair<int32_t, int32_t> cases[] = {{0, 1}, {-4, 4}, {INT32_MIN, INT32_MAX}};
   for (const auto& c : cases) {
-    prepare([&](FileKeyStore& s) {
+    prepare([&](EditableKeyStore& s) {
       s.writeInteger("weak", c.first);
       s.writeBinary("start", {1, 2, 3, 4});
     });
-    FileKeyStore store(file());
+    EditableKeyStore store(file());
     EXPECT_EQ(errorOf([&] { LoadSettings(store); }), "Invalid data type for 'start'");
     EXPECT_EQ(lmx::weak, c.second);  // sane even though the load failed later on
     ASSERT_TRUE(store.open());

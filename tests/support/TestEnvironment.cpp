@@ -21,7 +21,7 @@ void RemoveDirectory(const std::string& path) {
 
 TestEnvironment::TestEnvironment()
     : directory_(MakeTemporaryDirectory()),
-      store(std::make_unique<FileKeyStore>(directory_ + "/lmx/settings.reg")),
+      store(std::make_unique<EditableKeyStore>(directory_ + "/lmx/settings.reg")),
       boxHook_(SetBoxResponder, [this](const BoxRequest& request) {
         boxes.push_back(request);
         return request.buttons == BoxButtons::YesNo ? nextAnswer : BoxAnswer::Ok;

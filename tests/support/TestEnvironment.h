@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Clock.h"
-#include "FileKeyStore.h"
+#include "tests/support/EditableKeyStore.h"
 #include "MessageBoxes.h"
 #include "WaveIn.h"
 #include "tests/support/FakeAudioSource.h"
@@ -28,7 +28,7 @@ class TestEnvironment {
  public:
   VirtualClock clock;
   FakeAudioSource audio{clock};
-  std::unique_ptr<FileKeyStore> store;
+  std::unique_ptr<EditableKeyStore> store;
   std::vector<BoxRequest> boxes;    // every box shown, in order
   BoxAnswer nextAnswer = BoxAnswer::Ok;  // answer to Yes/No questions
 
