@@ -45,12 +45,23 @@ bool isMapperOrAlias(const char* name) {
   return std::strstr(name, "Sound Mapper") || std::strstr(name, "Primary Sound Capture");
 }
 
-PaStreamParameters monoInput(PaDeviceIndex device, const PaDeviceInfo& info) {
+// Samples are handed over in blocks of 10 ms, three of them buffered. A
+// capture cycle forgets what has arrived, pauses (40 ms for a monitor frame,
+// 70 ms for a scan capture) and takes the first 760 or 150 samples that
+// arrived after. Even when a block lands just before the forgetting, the next
+// two bring 882 samples within 20 ms, leaving 20 ms for a block that comes
+// late. Smaller blocks only wake the sound server and the audio thread more
+// often: at a sound server's default low latency (about 9 ms, split in small
+// pieces) both ran some 500 times a second.
+constexpr unsigned long kFramesPerBlock = kSampleRate / 100;
+constexpr double kInputLatencySeconds = 0.03;
+
+PaStreamParameters monoInput(PaDeviceIndex device) {
   PaStreamParameters p{};
   p.device = device;
   p.channelCount = 1;
   p.sampleFormat = paInt16;
-  p.suggestedLatency = info.defaultLowInputLatency;
+  p.suggestedLatency = kInputLatencySeconds;
   p.hostApiSpecificStreamInfo = nullptr;
   return p;
 }
@@ -123,7 +134,7 @@ std::vector<int> PortAudioSource::usableDevices() const {
     if (device < 0) continue;
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     if (!info || info->maxInputChannels < 1 || isMapperOrAlias(info->name)) continue;
-    const PaStreamParameters in = monoInput(device, *info);
+    const PaStreamParameters in = monoInput(device);
     if (Pa_IsFormatSupported(&in, nullptr, kSampleRate) == paFormatIsSupported) devices.push_back(device);
   }
   return devices;
@@ -165,10 +176,10 @@ bool PortAudioSource::open(const WaveFormat& format, std::string& reason) {
   deliveredAtOpen_ = ring_.delivered();
   finished_.store(false, std::memory_order_relaxed);
 
-  const PaStreamParameters in = monoInput(device, *info);
+  const PaStreamParameters in = monoInput(device);
   PaStream* stream = nullptr;
-  PaError err = Pa_OpenStream(&stream, &in, nullptr, kSampleRate, paFramesPerBufferUnspecified,
-                              paNoFlag, &PortAudioCallbacks::audio, this);
+  PaError err = Pa_OpenStream(&stream, &in, nullptr, kSampleRate, kFramesPerBlock, paNoFlag,
+                              &PortAudioCallbacks::audio, this);
   if (err != paNoError) {
     reason = describe(err, name);
     return false;
