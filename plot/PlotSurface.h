@@ -26,7 +26,8 @@ class PlotSurface {
   void Release();
 
   // Whatever is done through the writable accessors counts as a change of
-  // the whole surface.
+  // the whole surface, made when they are called: a reference kept past the
+  // next Clean or TakeWindowChange is not for writing.
   QImage& PlotImage() {
     ink_ = kClientArea;
     return plot_;
