@@ -175,8 +175,8 @@ int main(int argc, char** argv) {
   Goal("&nbsp;&nbsp;resident memory (VmRSS) when shown, max", Value("BM_StartUp_Program", "rss_max_MB"), 60, "MB", 1);
   Error("BM_StartUp_Program");
 
-  out << "| **CPU while the monitor runs** (virtual X display, private PulseAudio, 270 Hz sine; shares of one core "
-         "over 10 s) | | | |\n";
+  out << "| **CPU while the monitor runs** (virtual X display, private PulseAudio, 270 Hz sine of amplitude 6000, lmx "
+         "at attenuation 40; shares of one core over 10 s) | | | |\n";
   const double lmxProgram = Value("CPU_lmx", "program"), lmxServer = Value("CPU_lmx", "server");
   const double oscProgram = Value("CPU_xoscope", "program"), oscServer = Value("CPU_xoscope", "server");
   const double lmxTotal = lmxProgram + lmxServer, oscTotal = oscProgram + oscServer;
