@@ -10,6 +10,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "AboutUnit.h"
@@ -62,11 +63,29 @@ ClientArea::ClientArea(PlotSurface& surfaces, QWidget* parent) : QWidget(parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ClientArea::ShowDrawing() { update(kDrawingArea); }
+void ClientArea::ShowDrawing() { update(surfaces_.TakeWindowChange() & kDrawingArea); }
 
 void ClientArea::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.drawImage(event->rect(), std::as_const(surfaces_).WindowSurface(), event->rect());
+  const QRect area = event->rect();
+  const QImage& surface = std::as_const(surfaces_).WindowSurface();
+  if (devicePixelRatio() == 2) {
+    // Qt scales a picture onto the screen pixel by pixel, several times
+    // slower than it copies one of the screen's own resolution: the area is
+    // first doubled here, each pixel becoming a block of 2 x 2.
+    if (doubled_.isNull()) doubled_ = QImage(size() * 2, QImage::Format_RGB32);
+    uchar* const bits = doubled_.bits();
+    const qsizetype stride = doubled_.bytesPerLine();
+    for (int y = 0; y < area.height(); ++y) {
+      const auto* from = reinterpret_cast<const QRgb*>(surface.constScanLine(area.top() + y)) + area.left();
+      auto* to = reinterpret_cast<QRgb*>(bits + 2 * y * stride);
+      for (int x = 0; x < area.width(); ++x) to[2 * x] = to[2 * x + 1] = from[x];
+      std::memcpy(bits + (2 * y + 1) * stride, to, 2 * sizeof(QRgb) * static_cast<size_t>(area.width()));
+    }
+    painter.drawImage(QRectF(area), doubled_, QRectF(0, 0, 2 * area.width(), 2 * area.height()));
+  } else {
+    painter.drawImage(area, surface, area);
+  }
   // The lowered frame of the drawing area is painted after the picture.
   qDrawShadePanel(&painter, kDrawingArea, palette(), true, 1);
 }

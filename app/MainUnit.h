@@ -18,7 +18,7 @@ class ClientArea : public QWidget {
   Q_OBJECT
  public:
   ClientArea(PlotSurface& surfaces, QWidget* parent);
-  // Asks for a repaint of the drawing area; Qt merges the requests.
+  // Asks for a repaint of what changed of the drawing area; Qt merges the requests.
   void ShowDrawing();
 
  protected:
@@ -26,6 +26,7 @@ class ClientArea : public QWidget {
 
  private:
   PlotSurface& surfaces_;
+  QImage doubled_;  // a part of the window surface at twice its resolution
 };
 
 class TMainForm : public QMainWindow, public MeasureHost {

@@ -2,6 +2,7 @@
 
 #include <portaudio.h>
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef LMX_HAVE_ALSA
@@ -45,18 +46,29 @@ bool isMapperOrAlias(const char* name) {
   return std::strstr(name, "Sound Mapper") || std::strstr(name, "Primary Sound Capture");
 }
 
+// Samples are handed over in blocks of 10 ms, three or more of them buffered. A
+// capture cycle forgets what has arrived, pauses (40 ms for a monitor frame,
+// 70 ms for a scan capture) and takes the first 760 or 150 samples that
+// arrived after. Even when a block lands just before the forgetting, the next
+// two bring 882 samples within 20 ms, leaving 20 ms for a block that comes
+// late. Smaller blocks only wake the sound server and the audio thread more
+// often: at a sound server's default low latency (about 9 ms, split in small
+// pieces) both ran some 500 times a second.
+constexpr unsigned long kFramesPerBlock = kSampleRate / 100;
+constexpr double kInputLatencySeconds = 0.03;
+
 PaStreamParameters monoInput(PaDeviceIndex device, const PaDeviceInfo& info) {
   PaStreamParameters p{};
   p.device = device;
   p.channelCount = 1;
   p.sampleFormat = paInt16;
-  // The higher of the two latencies PortAudio suggests (about 35 ms): a sound
-  // server's cycle must fit into the device's buffer. With the low one (about
-  // 9 ms), PipeWire's ALSA plug-in loses samples in every cycle once PipeWire
-  // runs cycles of 1024 samples (as on virtual machines), and it pulls
-  // PipeWire's whole graph down to cycles of a few milliseconds, which a busy
-  // machine misses. Neither the monitor nor the scan needs less latency.
-  p.suggestedLatency = info.defaultHighInputLatency;
+  // At least the higher of the two latencies PortAudio suggests for the
+  // device (about 35 ms): a sound server's cycle must fit into the device's
+  // buffer. With the low one (about 9 ms), PipeWire's ALSA plug-in loses
+  // samples in every cycle once PipeWire runs cycles of 1024 samples (as on
+  // virtual machines), and it pulls PipeWire's whole graph down to cycles of
+  // a few milliseconds, which a busy machine misses.
+  p.suggestedLatency = std::max(kInputLatencySeconds, info.defaultHighInputLatency);
   p.hostApiSpecificStreamInfo = nullptr;
   return p;
 }
@@ -173,8 +185,8 @@ bool PortAudioSource::open(const WaveFormat& format, std::string& reason) {
 
   const PaStreamParameters in = monoInput(device, *info);
   PaStream* stream = nullptr;
-  PaError err = Pa_OpenStream(&stream, &in, nullptr, kSampleRate, paFramesPerBufferUnspecified,
-                              paNoFlag, &PortAudioCallbacks::audio, this);
+  PaError err = Pa_OpenStream(&stream, &in, nullptr, kSampleRate, kFramesPerBlock, paNoFlag,
+                              &PortAudioCallbacks::audio, this);
   if (err != paNoError) {
     reason = describe(err, name);
     return false;

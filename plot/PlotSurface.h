@@ -7,6 +7,7 @@
 // to both with the same coordinates (origin at the client area's top-left).
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <cstdint>
@@ -24,9 +25,18 @@ class PlotSurface {
   // Destroys the Plot image.
   void Release();
 
-  QImage& PlotImage() { return plot_; }
+  // Whatever is done through the writable accessors counts as a change of
+  // the whole surface, made when they are called: a reference kept past the
+  // next Clean or TakeWindowChange is not for writing.
+  QImage& PlotImage() {
+    ink_ = kClientArea;
+    return plot_;
+  }
   const QImage& PlotImage() const { return plot_; }
-  QImage& WindowSurface() { return window_; }
+  QImage& WindowSurface() {
+    ink_ = windowChange_ = kClientArea;
+    return window_;
+  }
   const QImage& WindowSurface() const { return window_; }
 
   // Twin primitives: each is applied to both surfaces. Both pens always have
@@ -44,9 +54,19 @@ class PlotSurface {
   // Window-system repaint: the Plot image is copied onto the window at (0, 0).
   void RepaintFromPlot();
 
+  // The box of the window surface changed since the last call (empty when
+  // nothing changed), so that only that part is shown again.
+  QRect TakeWindowChange();
+
  private:
+  static constexpr QRect kClientArea{0, 0, kClientWidth, kClientHeight};
+
   QImage plot_;
   QImage window_;
+  // Where the surfaces may differ from white: the box of what was drawn on
+  // them since Clean, which whitens only that box.
+  QRect ink_;
+  QRect windowChange_;
   QRgb pen_ = kTraceRed;
   QPoint position_;
 };

@@ -3,9 +3,12 @@
 # benchmark and prints the figures against their goals; writes the same table
 # with the date and the machine to docs/performance.md.
 #
-# Takes about three minutes after the build: the quick benchmarks, the
-# start-up runs, then 50 scan points and 300 pauses in real time (about 85 s).
-# Measure on a quiet machine: the load average is recorded with the figures.
+# Takes about four minutes after the build: the quick benchmarks (the monitor
+# frame once more at QT_SCALE_FACTOR=2), the start-up runs, the CPU of a
+# running monitor on a virtual display beside xoscope's (skipped with a note
+# where xoscope is not installed), then 50 scan points and 300 pauses in real
+# time (about 85 s). Measure on a quiet machine: the load average is recorded
+# with the figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=build-bench
@@ -13,17 +16,23 @@ BUILD_DIR=build-bench
 bash scripts/install-deps.sh
 source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
-# Google Benchmark; a sound server and ALSA's PulseAudio plug-in to start the real program with.
-ensure_packages libbenchmark-dev
+# Google Benchmark; a sound server and ALSA's PulseAudio plug-in to start the real program with;
+# a virtual display and xdotool to run it as a user does.
+ensure_packages libbenchmark-dev xvfb xdotool
 ensure_sound_server_packages
 
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j"$(nproc)" --target lmx_bench lmx_bench_realtime lmx_startup_bench lmx_bench_report
+cmake --build --preset bench -j"$(nproc)" \
+  --target lmx_bench lmx_bench_realtime lmx_startup_bench lmx_bench_report lmx lmx-signal
 
 began=$(date +%s)
 work=$(mktemp -d)
+xvfb= program=
 cleanup() {
+  stop_signal
+  [ -n "$program" ] && kill "$program" 2>/dev/null || true
   stop_sound_server
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,6 +45,9 @@ bench=$BUILD_DIR/bench
 
 echo "== Quick benchmarks"
 "$bench/lmx_bench" --benchmark_out="$work/quick.json" --benchmark_out_format=json
+echo "== Monitor frame at QT_SCALE_FACTOR=2"
+QT_SCALE_FACTOR=2 "$bench/lmx_bench" --benchmark_filter='^BM_MonitorFrame' \
+  --benchmark_out="$work/quick-scale2.json" --benchmark_out_format=json
 
 echo "== Start-up"
 # A private sound server with one silent source, so the real program finds an input.
@@ -47,6 +59,82 @@ else
   "$bench/lmx_startup_bench" --benchmark_out="$work/startup.json" --benchmark_out_format=json
 fi
 stop_sound_server
+
+echo "== CPU while the monitor runs: lmx, then xoscope (about 40 s)"
+# A share of one core over 10 s for the program (all its threads), the sound
+# server and the X server, as one JSON entry named $1 for the report.
+cpu_shares() {
+  local name=$1 pid=$2 hz p0 s0 x0 t0 p1 s1 x1 t1
+  hz=$(getconf CLK_TCK)
+  ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # utime + stime
+  p0=$(ticks "$pid") s0=$(ticks "$SOUND_SERVER_PID") x0=$(ticks "$xvfb") t0=$(date +%s.%N)
+  sleep 10
+  p1=$(ticks "$pid") s1=$(ticks "$SOUND_SERVER_PID") x1=$(ticks "$xvfb") t1=$(date +%s.%N)
+  # In per cent: ticks / (seconds x ticks per second) x 100.
+  awk -v n="$name" -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" \
+    'BEGIN { w = (t1 - t0) * hz / 100
+      printf "{\"name\": \"%s\", \"program\": %.3f, \"server\": %.3f, \"xserver\": %.3f}", n, p / w, s / w, x / w }'
+}
+cpu_error() { printf '{"name": "%s", "error_occurred": true, "error_message": "%s"}' "$1" "$2"; }
+recording() { [ -n "$(pactl list short source-outputs 2>/dev/null)" ]; }
+cpu_entries=()
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+if [ ! -s "$work/display" ]; then
+  cpu_entries+=("$(cpu_error CPU_lmx "no virtual display")")
+elif ! start_sound_server "$work/pulse-cpu"; then
+  cpu_entries+=("$(cpu_error CPU_lmx "no private sound server")")
+else
+  export DISPLAY=:$(cat "$work/display")
+  play_signal "$BUILD_DIR/tools/lmx-signal" tone --frequency 270
+  # "zero" stored (no calibration) and the attenuation at which the tone's
+  # +-150 units fit the drawing area.
+  mkdir -p "$work/cpu-config/lmx"
+  printf '%s\n' '[HKEY_CURRENT_USER\software\microsoft\windows\lmx]' '"weak"=dword:00000028' \
+    '"start"=dword:000003e8' '"finish"=dword:00001388' '"zero"=dword:00000000' >"$work/cpu-config/lmx/settings.reg"
+  XDG_CONFIG_HOME=$work/cpu-config QT_QPA_PLATFORM=xcb "$BUILD_DIR/app/lmx" >"$work/lmx.log" 2>&1 &
+  program=$!
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^ Spectrometer LMX$' | head -1 || true)
+  if [ -n "$window" ]; then
+    sleep 1
+    # Start is the first tool button, at 8..33 x 2..27 of the client area under the menu bar.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove --window "$window" 20 $((HEIGHT - 566 + 14)) click 1
+    sleep 3  # the first samples of a sound server take a second or two
+  fi
+  if recording; then
+    cpu_entries+=("$(cpu_shares CPU_lmx "$program")")
+  else
+    cpu_entries+=("$(cpu_error CPU_lmx "the monitor did not start")")
+  fi
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  program=
+  if command -v xoscope >/dev/null; then
+    # Its defaults, reading the server through ALSA's "pulse" device; its files go to the work folder.
+    mkdir -p "$work/xoscope-home"
+    HOME=$work/xoscope-home xoscope -A pulse >"$work/xoscope.log" 2>&1 &
+    program=$!
+    sleep 3
+    if recording; then
+      cpu_entries+=("$(cpu_shares CPU_xoscope "$program")")
+    else
+      cpu_entries+=("$(cpu_error CPU_xoscope "xoscope did not start recording")")
+    fi
+    kill "$program" 2>/dev/null || true
+    wait "$program" 2>/dev/null || true
+    program=
+  else
+    cpu_entries+=("$(cpu_error CPU_xoscope "xoscope is not installed (apt-get install xoscope)")")
+  fi
+  stop_signal
+  stop_sound_server
+fi
+kill "$xvfb" 2>/dev/null || true
+xvfb=
+(IFS=,; echo "{\"benchmarks\": [${cpu_entries[*]}]}") >"$work/cpu.json"
+cat "$work/cpu.json"
 
 echo "== Pause and 50 scan points in real time (about 85 s)"
 "$bench/lmx_bench_realtime" --benchmark_out="$work/realtime.json" --benchmark_out_format=json
@@ -63,7 +151,8 @@ cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
   echo "- Machine: ${cpu:-unknown CPU}, $(nproc) cores, $(uname -sr)"
   echo "- Load average (1, 5, 15 min): $load_before before, $load_after after"
   echo
-  "$bench/lmx_bench_report" "$work/quick.json" "$work/startup.json" "$work/realtime.json"
+  "$bench/lmx_bench_report" "$work/quick.json" "scale2:$work/quick-scale2.json" "$work/startup.json" \
+    "$work/cpu.json" "$work/realtime.json"
 } >"$work/performance.md"
 mkdir -p docs
 cp "$work/performance.md" docs/performance.md
