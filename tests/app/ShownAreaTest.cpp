@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QWindow>
+#include <utility>
 
 #include "Scan.h"
 #include "tests/app/MainFormFixture.h"
@@ -31,7 +32,7 @@ class ShownArea : public MainFormFixture {
     return Screen().copy(QRect(at, widget->size())) == widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
   }
   bool ScreenShowsTheSurface() {
-    return Screen().copy(kInside) == MainForm->Plot.WindowSurface().copy(kInside).convertToFormat(QImage::Format_RGB32);
+    return Screen().copy(kInside) == std::as_const(MainForm->Plot).WindowSurface().copy(kInside).convertToFormat(QImage::Format_RGB32);
   }
   // The frame's four edges as shown.
   QImage Frame() {
@@ -96,7 +97,7 @@ TEST_F(ShownArea, EveryScanPointReachesTheScreenAndTheAxesComeFirst) {
     if (ms != kScanCaptureMs) return;
     if (cycle == 1) {
       // The first capture of the first point, before any message pass.
-      axesFirst = ScreenShowsTheSurface() && MainForm->Plot.WindowSurface().pixel(29, 300) == kAxisGray;
+      axesFirst = ScreenShowsTheSurface() && std::as_const(MainForm->Plot).WindowSurface().pixel(29, 300) == kAxisGray;
       statusFirst = Shown(MainForm->StatusBar) && MainForm->StatusBar->PanelText(0) == " Spectrum record";
     }
     // At the first capture of point k (k >= 2) point k - 1 has had its message pass.
