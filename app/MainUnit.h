@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: tool bar, menus, status bar and the drawing area, the
 // commands, the recording state and the rules for closing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The status bar: two sunken text panels, the recording state on the left
 // (x = 0 to 250) and a file name or the wavelength range on the right.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spectrometer LMX: the sound card as the measuring input of a spectrometer.
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs Google Benchmark inside a QApplication on Qt's offscreen platform.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the JSON output of the benchmark programs into the table of figures
 // against their goals (Markdown), as scripts/bench.sh prints it. A file given
 // as PREFIX:FILE has its benchmark names prefixed with "PREFIX/".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's windows as a user has them, for benchmarks: created and shown
 // on the offscreen platform with the zero level stored, a virtual clock and a

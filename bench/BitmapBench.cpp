@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our bitmap writer and reader beside Qt's own BMP codec, on the same 800 x 566
 // spectrum picture: in memory, and through files.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own work in one monitor frame and one scan point, on the real
 // main window (offscreen), with the pauses taken by a virtual clock. The
 // "*Parts" benchmarks split the same work into its steps and count the heap

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real pause and the real pace of a scan: these run in wall time (about
 // 85 s in all), so they are kept apart from the quick benchmarks.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A wave input for benchmarks: replays a prepared signal at 44100 samples per
 // second of the given clock and hands samples over with memcpy, as cheaply as

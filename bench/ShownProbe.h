@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // For the start-up measurement: notes when the main window's client area has
 // been painted and flushed for the first time, writes that moment (steady

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shown probe as a Qt generic plugin, so that the unchanged program can be
 // measured: QT_PLUGIN_PATH=<this plugin's folder's parent>
 // QT_QPA_GENERIC_PLUGINS=lmxshownprobe.

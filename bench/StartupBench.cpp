@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to the main window shown, and the resident memory then, each run
 // in a fresh process on the offscreen platform with "zero" stored (no
 // calibration wait). Time runs from just before the process is spawned to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start-up path in process: what app/main.cpp does, with the
 // wave input double in place of the sound card, so the figure is the
 // program's own start-up. The settings come from $XDG_CONFIG_HOME as usual.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The audio back end behind the wave-input operations: the first usable input
 // device, started once per measurement, delivering mono 16-bit samples.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The process-wide capture records shared by every measurement: the one fixed
 // capture format, the one buffer header, and the two sample buffers.

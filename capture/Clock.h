@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pause that paces every capture, and the clock it is measured on.
 // Production sleeps for real; tests install a virtual clock so that a whole

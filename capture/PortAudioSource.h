@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real audio back end: device 0 of the default PortAudio host API, read
 // through a callback stream that hands samples over in a SampleRing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hands samples from the audio thread (the single producer) to the UI thread
 // (the single consumer) without locks, allocation or blocking. The storage is

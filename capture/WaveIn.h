@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wave-input operations that every measurement uses, in the fixed order
 // arm, open, capture cycles, close, on the process-wide capture header.

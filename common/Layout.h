@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's client area and the colours drawn in it, shared by the
 // drawing, the picture files and the main window.

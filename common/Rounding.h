@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one conversion of a floating-point result to an integer used anywhere
 // in the program: nearest integer, ties to the even one (2.5 -> 2, 3.5 -> 4,

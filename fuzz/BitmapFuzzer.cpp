@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a bitmap file. The reader either refuses them with a
 // PictureError or gives a picture; a picture written and read again must come
 // back with the same size, format, save depth and pixels, and the file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog's integer parser against an independent reference:
 // accepted are exactly an optional sign and one or more ASCII digits whose
 // value lies in the 32-bit range, and the value is the right one; anything

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as the settings file. Opening never fails or crashes on
 // them; every value found answers readInteger with a number or one of the
 // store's two error texts; an integer written reads back exactly; and the

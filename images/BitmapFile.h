@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Spectrum pictures as Windows bitmap (.bmp) files. Reading and writing are
 // done here rather than by Qt's image plug-ins, so the layout written, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Laying a stored spectrum over the one on screen.
 #include <QImage>

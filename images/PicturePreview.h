@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The preview beside the open and save dialogs: the selected picture scaled
 // to fit, with its size, or "(None)" when the file shows no picture.

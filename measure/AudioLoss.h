@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ending a recording whose audio input failed: the Idle state first, then an
 // error box with the back end's reason, so that no stale samples are ever

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The zero level of the input: the mean of its samples with no signal,
 // measured once and kept in the settings key as "zero".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a measurement needs of the main window: the drawing surfaces, the
 // status bar, the data list, message processing, and the user's view of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The input-signal monitor: an oscilloscope-like live trace of the input,
 // redrawn every 40 ms until Stop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum scan: 750 equally timed points, each the mean absolute
 // deviation of the input from its zero level over 20 short captures, divided

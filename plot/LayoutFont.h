@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The font the program's layout was made for: 8-point "MS Sans Serif".
 // Its text positions assume that face's widths, so where it is missing a face

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two drawing surfaces of a measurement and the routines drawn on them.
 //

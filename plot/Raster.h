@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pixel-exact drawing on one image, in any pixel format: the line routine,
 // filled rectangles and opaque text. Everything is clipped to the image, so

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds in Release (preset "bench", into build-bench), runs every
 # benchmark and prints the figures against their goals; writes the same table
 # with the date and the machine to docs/performance.md.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a folder of the program includes a header from a folder above
 # it in the layer table of README.md ("Layout of the source"): a folder may
 # use its own headers and those of the layers below it.

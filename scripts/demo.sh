@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries the program without a spectrometer or a sound card: starts a private
 # sound server, plays our generator's chopped mercury lamp into it and starts
 # the program on the server's input.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the program into a temporary prefix with `cmake --install` and
 # checks its desktop integration: the binary under bin/, the launcher, the
 # icons and the AppStream description where desktops look for them, each

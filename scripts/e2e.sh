@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The measurements against real sound servers on their own, with their
 # figures: builds (the preset in $PRESET, default "default"; extra arguments
 # go to CMake) and runs the lmx_e2e tests, which start a private PulseAudio

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets (fuzz/) with clang (preset "fuzz", into
 # build-fuzz) and runs each for the given number of seconds (default 30),
 # starting from the seed corpus in fuzz/corpus/<target>/. New inputs go to the

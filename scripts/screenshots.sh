@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's pictures of the real program on a virtual display (Xvfb),
 # fed by our generator through a private sound server, with xdotool giving
 # the commands:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test (no display or sound
 # card needed): the live-audio tests run against private sound servers that
 # they start themselves (PulseAudio, and PipeWire reached in two ways), the

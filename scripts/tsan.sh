@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program and its tests with ThreadSanitizer (preset "tsan", into
 # build-tsan) and runs every test. Extra arguments go to CMake.
 # scripts/tsan.supp: false positives inside Qt (see there). die_after_fork=0

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that the Windows-only settings code compiles and links: the registry
 # store with the rest of the Qt-free settings code, cross-compiled with
 # mingw-w64 into build-windows/settings-check.exe (warnings are errors). The

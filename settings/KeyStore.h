@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings key: a small typed store with the operations the settings need.
 // On Windows it is the registry key under HKEY_CURRENT_USER; elsewhere a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings key in the Windows registry:
 // HKEY_CURRENT_USER\software\microsoft\windows\lmx, values of type REG_DWORD.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings dialog: attenuation and the wavelength range of a scan. It
 // edits the process-wide settings in memory; they are stored at exit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The about window: product name, version, copyright and three links that
 // start the user's mail program or browser.

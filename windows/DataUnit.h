@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The data list window: the numbers of the last spectrum scan, one per line,
 // in a plain editable text box the user can read and copy from. The text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's open and save dialogs, and showing them modally; tests answer
 // in place of a person.

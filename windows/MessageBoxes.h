@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's message boxes: modal, centred on the screen, in three kinds.
 // Tests install a responder instead of a person.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Top-level windows placed by their outer frame, title bar included, as the
 // window manager draws it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages named, if any is missing (as root or with sudo).
 ensure_packages() {
   local missing=() p

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A private sound server for the demo, the screenshots and the end-to-end
 # tests. Source this file, then:
 #

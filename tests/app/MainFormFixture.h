@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Creates the program's five windows on the offscreen platform, with the test
 // environment in place of the machine, and removes them afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the screen shows of the drawing area while measurements run: every
 // frame and every point reaches it, and a scan's cleared plot with its axes
 // is there before the first point is measured.

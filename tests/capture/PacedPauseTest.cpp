@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The paced pause of the capture cycles: time spent between pauses is taken
 // out of the next one, so a scan keeps 20 x 70 ms per point; the virtual
 // clock of the tests is unchanged by it. (The real pauses are timed by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PortAudio back end without a device: inert until opened, and only the
 // program's one format opens. The real device is tested against a private
 // sound server by the live-audio test (tests/e2e).

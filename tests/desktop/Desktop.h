@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real program on the test's X server (see with-desktop.sh), driven as a
 // user drives it: real input events through xdotool, the window manager's

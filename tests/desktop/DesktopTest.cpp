@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as users see it: the real program on an X server with the
 // openbox window manager (with-desktop.sh), commands given with real mouse
 // clicks and keys, and what reaches the screen read off screenshots. Offscreen

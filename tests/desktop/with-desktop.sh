@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the desktop tests (the test binary, $1 after the options) on a virtual
 # X server of their own with the openbox window manager and a private sound
 # server, as a user's desktop would run the program:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurements against a real sound server, through the real PortAudio
 // back end and the real clock: with-sound-server.sh starts a private
 // PulseAudio or PipeWire whose default source is the monitor of a null sink,

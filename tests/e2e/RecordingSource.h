@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wraps the real audio back end and keeps a copy of every sample it hands to
 // a measurement, so that a test can recompute the measurement from the very

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plays a signal of our generator (tools/signal) into the private sound
 // server's null sink: `lmx-signal ARGS | pacat ...`, both in a process group

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the measurements against a real sound server: starts a private one,
 # runs the test binary against it, and last runs the test that kills the
 # server in the middle of a scan.

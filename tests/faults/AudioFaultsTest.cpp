@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A wave input that fails, seen from the main window: whatever the fault, the
 // window ends in the Idle state with " Stop" and an error box, keeps what was
 // measured, and the next Start works.

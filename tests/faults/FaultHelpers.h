@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the fault tests: whole files as bytes, folder listings, a file
 // size limit that imitates a full disk (it binds root too) and a watchdog

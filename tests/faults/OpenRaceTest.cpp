@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chosen file changes between the file dialog and the read: it shrinks,
 // is emptied, deleted, replaced by a folder, a pipe or other content. Open
 // and Compare then report what they found and leave the window as it was; a

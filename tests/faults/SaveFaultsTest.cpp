@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save through the main window where the file system says no: a full disk, a
 // place nobody may write, a folder of that name. The box gives the exact
 // reason, an existing file is left as it was, and the spectrum stays unsaved

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A settings store that cannot be written, is damaged, is a folder or holds a
 // value of the wrong type, seen from the main window: the user gets the
 // store's message, the program works on with usable values, and nothing in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file is replaced atomically: a process killed (SIGKILL) at any
 // moment while it writes the file leaves the old or the new content, complete.
 #include <gtest/gtest.h>

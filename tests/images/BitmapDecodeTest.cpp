@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hand-made files with every header the reader accepts, written out field by
 // field, and the pictures they give.
 #include <gtest/gtest.h>

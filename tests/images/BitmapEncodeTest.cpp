@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The writer's file layout, the depth it picks, and pictures coming back
 // unchanged from a write and a read at every depth.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap writer's and reader's 32-bit paths and the file reader's
 // buffering, checked byte by byte against the file layout.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and saving picture files: what ends up on disk, and the exact
 // texts when the file system says no.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Malformed files: each gives its own error text, and hundreds of spoilt
 // variants of good files fail cleanly (run under AddressSanitizer to prove
 // that nothing is read outside the file).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the picture tests: little-endian byte strings for hand-made
 // files, a plain 40-byte-header file whose fields a test can spoil, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Counts heap allocations (operator new and malloc) made by this thread
 // between Begin and End. Not available under the sanitizers, which own malloc.

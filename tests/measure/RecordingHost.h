@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window stand-in for measurement tests: both surfaces, the status
 // text, the data list lines, and a script of what happens at each message pass.

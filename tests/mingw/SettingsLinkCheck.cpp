@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Built by scripts/windows-check.sh with mingw-w64: the Qt-free settings code
 // compiled and linked as for Windows, where the settings live in the
 // registry. Run on Windows, it loads the program's settings from its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line routine on 32-bit pictures against its definition: one pixel per
 // step of the longer axis, the nearest to the ideal line with halves rounded
 // up, the end point left out, everything outside the picture dropped.

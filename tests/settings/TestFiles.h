@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the settings tests: a temporary directory per test, whole-file
 // helpers and the text of a thrown StoreError.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file with the further value types the registry has, so that
 // tests (and the fuzzer) can prepare a key with wrongly typed values. Each

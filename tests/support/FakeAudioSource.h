@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A wave input in virtual time: samples arrive at 44100 per second of the
 // virtual clock, with values and faults scripted by the test.

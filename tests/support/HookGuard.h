@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Installs one of the program's test hooks (SetAudioSource, SetBoxResponder,
 // ...) for the guard's lifetime and puts back the one it replaced, so that

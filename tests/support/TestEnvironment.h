@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every window test installs in place of the machine: a settings store
 // in a temporary folder, a virtual clock, a scripted wave input and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Time that moves only when paused; `onPause` (if set) runs after each pause,
 // so tests can act "during" a capture. Paced pauses are plain ones here: no

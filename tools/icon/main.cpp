@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lmx-icon-png: renders an SVG picture into a square PNG of the given size,
 // for the bitmap icons that desktops want beside the scalable one.
 //

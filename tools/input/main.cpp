@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lmx-input: tells which audio input the program would measure from, with the
 // program's own device choice and start-up wait, and what arrives there.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Synthetic detector signals, as 16-bit mono samples at 44100 Hz, for trying
 // the program without a spectrometer and for testing it against a real sound

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lmx-signal: writes a synthetic detector signal to standard output as raw
 // 16-bit little-endian mono samples at 44100 Hz, for example into a sound
 // server with
