@@ -476,9 +476,18 @@ QImage ReadBitmapFile(const QString& path) {
   file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
 #endif
   if (file.size() > kMaxBytes) Fail(kTooLarge);
-  const QByteArray bytes = file.read(kMaxBytes + 1);
-  if (file.error() != QFileDevice::NoError) Fail(kReadError);
-  if (bytes.size() > kMaxBytes) Fail(kTooLarge);
+  // Read in pieces, so that memory is taken for what the file holds and not
+  // for the limit; a device without end, or a file growing meanwhile, is
+  // refused once it passes the limit.
+  QByteArray bytes;
+  bytes.reserve(file.size());
+  char piece[64 * 1024];
+  qint64 got;
+  while ((got = file.read(piece, sizeof piece)) > 0) {
+    bytes.append(piece, got);
+    if (bytes.size() > kMaxBytes) Fail(kTooLarge);
+  }
+  if (got < 0 || file.error() != QFileDevice::NoError) Fail(kReadError);
   return DecodeBitmap(bytes);
 }
 
