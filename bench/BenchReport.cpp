@@ -133,12 +133,12 @@ int main(int argc, char** argv) {
   CodecRow("Write in memory: `EncodeBitmap` vs `QImage::save(QBuffer, \"BMP\")`", "BM_Encode_Ours", "BM_Encode_Qt");
   CodecRow("Read in memory: `DecodeBitmap` vs `QImage::loadFromData(…, \"BMP\")`", "BM_Decode_Ours", "BM_Decode_Qt");
   CodecRow("Read a file: `ReadBitmapFile` vs `QImage::load(path, \"BMP\")`", "BM_ReadFile_Ours", "BM_ReadFile_Qt");
-  CodecRow("Write a file: `WriteBitmapFile` (temporary file, fsync, rename, fsync of the folder) vs "
+  CodecRow("Write a file: `WriteBitmapFile` (`QSaveFile`: temporary file, fsync, rename) vs "
            "`QImage::save(path, \"BMP\")` (no fsync)",
            "BM_WriteFile_Ours", "BM_WriteFile_Qt");
-  CodecRow("&nbsp;&nbsp;the same against Qt's codec through `QSaveFile` (fsync of the file only)", "BM_WriteFile_Ours",
+  CodecRow("&nbsp;&nbsp;the same against Qt's codec through `QSaveFile`", "BM_WriteFile_Ours",
            "BM_WriteFile_QtSaveFile");
-  Info("&nbsp;&nbsp;the disk's share: the same bytes written, fsynced and renamed, folder fsynced, no encoding",
+  Info("&nbsp;&nbsp;the disk's share: the same bytes written, fsynced and renamed, no encoding",
        Number(Micros("BM_WriteFile_FlushFloor"), 0) + " µs");
   Info("&nbsp;&nbsp;CPU time of the file write, ours / Qt plain / Qt with QSaveFile",
        QStringLiteral("%1 / %2 / %3 µs")
@@ -202,10 +202,10 @@ int main(int argc, char** argv) {
          "copies a picture of the screen's resolution as it stands but scales any other pixel by pixel, several "
          "times slower.\n";
   out << QStringLiteral(
-             "- File writes are bound by the disk and vary from run to run: our save waits for two flushes (the "
-             "file, then the folder) that Qt's plain `QImage::save` does not make, and the disk's share alone is "
-             "%1 µs of our %2 µs here. Its CPU time (%3 µs) is below Qt's (%4 µs). The flushes make a saved "
-             "spectrum survive a power loss and are kept.\n")
+             "- File writes are bound by the disk and vary from run to run: our save waits for the file's flush "
+             "that Qt's plain `QImage::save` does not make, and the disk's share alone is %1 µs of our %2 µs "
+             "here. Its CPU time (%3 µs) is below Qt's (%4 µs). The flush makes a saved spectrum survive a power "
+             "loss and is kept.\n")
              .arg(Number(Micros("BM_WriteFile_FlushFloor"), 0), Number(Micros("BM_WriteFile_Ours"), 0),
                   Number(Value("BM_WriteFile_Ours", "cpu_time"), 0), Number(Value("BM_WriteFile_Qt", "cpu_time"), 0));
   out << "- The monitor's trace input is a detector-like signal (50 Hz hum of 60 units and noise of ±16 units at "

@@ -90,7 +90,7 @@ void BM_Decode_Qt(benchmark::State& state) {
 }
 BENCHMARK(BM_Decode_Qt)->Unit(benchmark::kMicrosecond);
 
-// Our save: a temporary file, fsync, rename over the target, fsync of the folder.
+// Our save (QSaveFile): a temporary file, fsync, rename over the target.
 void BM_WriteFile_Ours(benchmark::State& state) {
   const QImage& image = SpectrumPicture();
   const QString path = FilePath("ours.bmp");
@@ -120,23 +120,17 @@ void BM_WriteFile_QtSaveFile(benchmark::State& state) {
 BENCHMARK(BM_WriteFile_QtSaveFile)->Unit(benchmark::kMicrosecond);
 
 // What the disk asks of a durable save, without any encoding: the same bytes
-// through a temporary file, fsync, rename and fsync of the folder.
+// through a temporary file, fsync and rename.
 void BM_WriteFile_FlushFloor(benchmark::State& state) {
   const QByteArray bytes = EncodeBitmap(SpectrumPicture());
   const QByteArray target = QFile::encodeName(FilePath("floor.bmp"));
   const QByteArray temporary = target + ".tmp";
-  const QByteArray folder = QFile::encodeName(Folder());
   for (auto _ : state) {
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     bool ok = fd >= 0 && ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size() &&
               ::fsync(fd) == 0;
     if (fd >= 0) ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
-    const int directory = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-      ::fsync(directory);
-      ::close(directory);
-    }
     if (!ok) {
       state.SkipWithError("cannot write the file");
       break;
