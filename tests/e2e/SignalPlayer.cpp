@@ -59,9 +59,10 @@ bool SignalPlayer::start(const std::vector<std::string>& generatorArgs) {
   std::vector<std::string> generator = {LMX_SIGNAL_TOOL};
   generator.insert(generator.end(), generatorArgs.begin(), generatorArgs.end());
   // pacat plays into the null sink; the generator does not pace itself, so
-  // pacat's buffer is always full and the sink never runs dry.
+  // pacat's buffer is always full and the sink never runs dry. Its buffer of
+  // 300 ms (instead of PulseAudio's 2 s) lets the signal arrive sooner.
   const std::vector<std::string> pacat = {"pacat", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
-                                          "--device=null", "--client-name=lmx-e2e"};
+                                          "--device=null", "--client-name=lmx-e2e", "--latency-msec=300"};
   generator_ = spawn(generator, -1, fds[1], 0);
   if (generator_ > 0) pacat_ = spawn(pacat, fds[0], -1, generator_);
   close(fds[0]);
