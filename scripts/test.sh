@@ -17,7 +17,8 @@ ensure_packages xvfb openbox xcompmgr xdotool x11-utils
 preset=${PRESET:-default}
 build_dir=build
 [ "$preset" = default ] || build_dir=build-$preset
-ensure_pipewire_alsa_plugin "$build_dir/pipewire-alsa"
+# The PipeWire live-audio runs are in the plain build only (tests/e2e).
+if [ "$preset" = default ]; then ensure_pipewire_alsa_plugin "$build_dir/pipewire-alsa"; fi
 bash scripts/build.sh "$@"
 selection=()
 [ -n "${LMX_TEST_SELECTION:-}" ] && selection=(--tests-regex "$LMX_TEST_SELECTION" --verbose)
