@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets (fuzz/) with clang (preset "fuzz", into
-# build-fuzz) and runs each for the given number of seconds (default 30),
+# build-fuzz) and runs them side by side, each for the given seconds (default 30),
 # starting from the seed corpus in fuzz/corpus/<target>/. New inputs go to the
 # build folder, so the seeds in the repository stay as they are. A finding is
 # kept as $BUILD_DIR/fuzz-artifacts/<target>-crash-... and fails the script.
@@ -19,18 +19,25 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 mkdir -p "$BUILD_DIR/fuzz-artifacts"
-failed=0
+# The targets run side by side, each for the given time; then each reports.
+pids=()
 for target in "${targets[@]}"; do
   work="$BUILD_DIR/fuzz-corpus/$target"
-  log="$BUILD_DIR/fuzz-$target.log"
   mkdir -p "$work"
   options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1
            -artifact_prefix="$BUILD_DIR/fuzz-artifacts/$target-")
   [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
+  "$BUILD_DIR/fuzz/fuzz_$target" "${options[@]}" "$work" "fuzz/corpus/$target" >"$BUILD_DIR/fuzz-$target.log" 2>&1 &
+  pids+=($!)
+done
+failed=0
+for i in "${!targets[@]}"; do
+  target=${targets[$i]}
+  log="$BUILD_DIR/fuzz-$target.log"
   status=0
-  "$BUILD_DIR/fuzz/fuzz_$target" "${options[@]}" "$work" "fuzz/corpus/$target" >"$log" 2>&1 || status=$?
+  wait "${pids[$i]}" || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  echo "fuzz_$target: ${runs:-?} executions in $seconds s, corpus $(ls "$work" | wc -l) files"
+  echo "fuzz_$target: ${runs:-?} executions in $seconds s, corpus $(ls "$BUILD_DIR/fuzz-corpus/$target" | wc -l) files"
   if [ "$status" -ne 0 ]; then
     echo "fuzz_$target FAILED (exit $status); the end of $log:"
     tail -n 40 "$log"
