@@ -133,11 +133,12 @@ int main(int argc, char** argv) {
   CodecRow("Write in memory: `EncodeBitmap` vs `QImage::save(QBuffer, \"BMP\")`", "BM_Encode_Ours", "BM_Encode_Qt");
   CodecRow("Read in memory: `DecodeBitmap` vs `QImage::loadFromData(…, \"BMP\")`", "BM_Decode_Ours", "BM_Decode_Qt");
   CodecRow("Read a file: `ReadBitmapFile` vs `QImage::load(path, \"BMP\")`", "BM_ReadFile_Ours", "BM_ReadFile_Qt");
-  CodecRow("Write a file: `WriteBitmapFile` (`QSaveFile`: temporary file, fsync, rename) vs "
-           "`QImage::save(path, \"BMP\")` (no fsync)",
-           "BM_WriteFile_Ours", "BM_WriteFile_Qt");
-  CodecRow("&nbsp;&nbsp;the same against Qt's codec through `QSaveFile`", "BM_WriteFile_Ours",
-           "BM_WriteFile_QtSaveFile");
+  // Against a save as safe as ours; Qt's plain save skips the flush the disk takes most of the time for.
+  CodecRow("Write a file: `WriteBitmapFile` vs Qt's codec through `QSaveFile` (both: temporary file, fsync, "
+           "rename)",
+           "BM_WriteFile_Ours", "BM_WriteFile_QtSaveFile");
+  Info("&nbsp;&nbsp;Qt's plain `QImage::save(path, \"BMP\")`, without fsync",
+       Number(Micros("BM_WriteFile_Qt"), 0) + " µs");
   Info("&nbsp;&nbsp;the disk's share: the same bytes written, fsynced and renamed, no encoding",
        Number(Micros("BM_WriteFile_FlushFloor"), 0) + " µs");
   Info("&nbsp;&nbsp;CPU time of the file write, ours / Qt plain / Qt with QSaveFile",

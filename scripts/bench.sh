@@ -19,7 +19,7 @@ source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
 # Google Benchmark; a sound server and ALSA's PulseAudio plug-in to start the real program with;
 # a virtual display and xdotool to run it as a user does.
-ensure_packages libbenchmark-dev xvfb xdotool
+ensure_packages libbenchmark-dev xvfb xdotool xoscope
 ensure_sound_server_packages
 
 cmake --preset bench >/dev/null
