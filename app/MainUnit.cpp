@@ -400,7 +400,7 @@ void TMainForm::SaveDataClick() {
   const QString chosen = RunFileDialog(dialog);
   if (chosen.isEmpty()) return;
   try {
-    WriteWholeFile(chosen, ScanCsv(lmx::LastScan, lmx::Spectrum));
+    SaveUserFile(chosen, ScanCsv(lmx::LastScan, lmx::Spectrum));
   } catch (const PictureError& error) {
     ShowDefaultError(QString::fromUtf8(error.what()));
   }

@@ -84,7 +84,11 @@ bool WaveInAwaitFirstSamples() {
       break;
     }
     if (waited >= kStartupWaitMs) {
-      markLost("no samples arrived within " + std::to_string(kStartupWaitMs / 1000) + " seconds");
+      const uint64_t arrived = audioSource().delivered();
+      const std::string within = " within " + std::to_string(kStartupWaitMs / 1000) + " seconds";
+      markLost(arrived == 0 ? "no samples arrived" + within
+                            : "only " + std::to_string(arrived) + " of the " + std::to_string(kSettleSamples) +
+                                  " samples needed to start arrived" + within);
       break;
     }
     Pause(kPollMs);

@@ -1,27 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BitmapFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#endif
-
 namespace {
 
 const char* const kReadError = "Stream read error";
-const char* const kWriteError = "Stream write error";
 const char* const kNotValid = "Bitmap image is not valid";
 const char* const kTooLarge = "Bitmap image is too large";
 
@@ -42,27 +32,9 @@ constexpr Masks kMasks888 = {0x00FF0000, 0x0000FF00, 0x000000FF};
 
 [[noreturn]] void Fail(const char* text) { throw PictureError(text); }
 
-QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-// Why QSaveFile could not create or rename its temporary file, in the
-// system's words.
-#ifdef _WIN32
-QString SystemReason(const QSaveFile& file) { return file.errorString(); }  // the system's own message there
-#else
-// errno still holds the error of the call that failed (QSaveFile itself
-// relies on that); errorString() words a few reasons in Qt's own way.
-QString SystemReason(const QSaveFile&) { return SystemText(errno); }
-#endif
-
 // Paths are shown in the system's own form (backslashes on Windows).
 [[noreturn]] void FailOpen(const QString& path, const QString& reason) {
-  throw PictureError(
-      QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason).toStdString());
-}
-
-[[noreturn]] void FailCreate(const QString& path, const QString& reason) {
-  throw PictureError(
-      QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason).toStdString());
+  throw PictureError(QStringLiteral("Cannot open file \"%1\". %2").arg(ShownPath(path), reason).toStdString());
 }
 
 // Bytes of a file with little-endian fields; a field past the end is a read
@@ -462,54 +434,24 @@ QByteArray EncodeBitmap(const QImage& source) {
 }
 
 QImage ReadBitmapFile(const QString& path) {
-  const QString shown = QFileInfo(path).absoluteFilePath();
-  if (QFileInfo(path).isDir()) FailOpen(shown, SystemText(EISDIR));
-  QFile file;
-#ifdef _WIN32
-  file.setFileName(path);
-  if (!file.open(QIODevice::ReadOnly)) FailOpen(shown, file.errorString());
-#else
-  // Opened without blocking: a pipe put in the file's place must not hang the
-  // program waiting for a writer; it reads as empty instead.
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) FailOpen(shown, SystemText(errno));
-  file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-#endif
-  if (file.size() > kMaxBytes) Fail(kTooLarge);
-  // Read in pieces, so that memory is taken for what the file holds and not
-  // for the limit; a device without end, or a file growing meanwhile, is
-  // refused once it passes the limit.
-  QByteArray bytes;
-  bytes.reserve(file.size());
-  char piece[64 * 1024];
-  qint64 got;
-  while ((got = file.read(piece, sizeof piece)) > 0) {
-    bytes.append(piece, got);
-    if (bytes.size() > kMaxBytes) Fail(kTooLarge);
+  const FileContent file = ReadWholeFile(path, kMaxBytes);
+  switch (file.result) {
+    case ReadResult::Read:
+      return DecodeBitmap(file.bytes);
+    case ReadResult::Missing:
+    case ReadResult::CannotOpen:
+      FailOpen(path, file.reason);
+    case ReadResult::TooLarge:
+      Fail(kTooLarge);
+    case ReadResult::NotAFile:  // a pipe reads as nothing
+    case ReadResult::ReadError:
+      break;
   }
-  if (got < 0 || file.error() != QFileDevice::NoError) Fail(kReadError);
-  return DecodeBitmap(bytes);
+  Fail(kReadError);
 }
 
-void WriteBitmapFile(const QString& path, const QImage& image) { WriteWholeFile(path, EncodeBitmap(image)); }
+void WriteBitmapFile(const QString& path, const QImage& image) { SaveUserFile(path, EncodeBitmap(image)); }
 
-void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-  const QString shown = QFileInfo(path).absoluteFilePath();
-  if (QFileInfo(path).isDir()) FailCreate(shown, SystemText(EISDIR));
-  // QSaveFile writes to the target of a symbolic link, so a link stays one.
-  // The new content goes into a temporary file beside the target, which takes
-  // the old file's permissions, is synced and then renamed over the target,
-  // or dropped on any failure. Unbuffered, so that write() itself reports a
-  // short write.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    // A write error here is QSaveFile refusing an existing file that may not
-    // be written, which the system refuses to open for writing as well.
-    FailCreate(shown, file.error() == QFileDevice::WriteError ? SystemText(EACCES) : SystemReason(file));
-  }
-  if (file.write(bytes) != bytes.size()) Fail(kWriteError);
-  if (!file.commit()) {
-    if (file.error() == QFileDevice::WriteError) Fail(kWriteError);
-    FailCreate(shown, SystemReason(file));  // the rename failed
-  }
+void SaveUserFile(const QString& path, const QByteArray& bytes) {
+  WriteWholeFile(path, bytes, SaveMode::AtomicOrInPlace);
 }

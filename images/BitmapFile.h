@@ -6,14 +6,12 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
-#include <stdexcept>
+
+#include "WholeFile.h"
 
 // An error reading or writing a picture file, or writing another file the
 // program saves; what() is the text shown to the user (UTF-8).
-class PictureError : public std::runtime_error {
- public:
-  using runtime_error::runtime_error;
-};
+using PictureError = FileError;
 
 // Text key of a decoded picture holding the file's bits per pixel. An
 // Indexed8 picture with "4" here (and at most 16 colours) is saved at 4 bits.
@@ -33,13 +31,13 @@ QByteArray EncodeBitmap(const QImage& image);
 QImage ReadBitmapFile(const QString& path);
 
 // Saves through a temporary file in the same folder that then replaces the
-// target, so a failed save leaves an existing file as it was. A symbolic link
-// stays a link: the file it points to is replaced.
+// target, so a failed save leaves an existing file as it was; in a folder
+// that takes no new files an existing file is overwritten in place. A
+// symbolic link stays a link: the file it points to is replaced.
 void WriteBitmapFile(const QString& path, const QImage& image);
 
-// Writes `bytes` as the whole file in the same way and with the same error
-// texts ("Cannot create file ...", "Stream write error").
-void WriteWholeFile(const QString& path, const QByteArray& bytes);
+// Saves a file the user chose (a picture, a data list) in that way.
+void SaveUserFile(const QString& path, const QByteArray& bytes);
 
 // The bits per pixel a save will write (1, 4, 8, 16, 24 or 32; 0 for a null
 // picture).

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileKeyStore.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <utility>
+
+#include "WholeFile.h"
 
 const char* const FileKeyStore::kHeader =
     "[HKEY_CURRENT_USER\\software\\microsoft\\windows\\lmx]";
@@ -82,65 +83,14 @@ std::size_t utf16Units(const std::string& s) {
   return units;
 }
 
-// The file a write replaces: the end of a chain of symbolic links, which need
-// not exist yet, so that a link stays a link and its target is written.
-// Empty for a chain the system would not follow either (a loop).
-std::filesystem::path fileBehindLinks(const std::string& path) {
-  std::filesystem::path file = path;
-  std::error_code error;
-  for (int links = 0; std::filesystem::is_symlink(file, error); ++links) {
-    const std::filesystem::path target = std::filesystem::read_symlink(file, error);
-    if (error || links == 40) return {};
-    file = file.parent_path() / target;  // a relative target is taken from the link's folder
-  }
-  return file;
-}
-
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult readWholeFile(const std::string& path, std::string& content) {
-  // O_NONBLOCK so that a FIFO in place of the file cannot hang us.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-  struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-            static_cast<std::size_t>(st.st_size) <= FileKeyStore::kMaxFileSize;
-  content.clear();
-  char buffer[8192];
-  while (ok) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    content.append(buffer, static_cast<std::size_t>(n));
-    ok = content.size() <= FileKeyStore::kMaxFileSize;  // the file may have grown
-  }
-  ::close(fd);
-  return ok ? ReadResult::Ok : ReadResult::Failed;
-}
-
-bool writeAll(int fd, const std::string& content) {
-  const char* p = content.data();
-  std::size_t left = content.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Makes the rename itself durable. Some file systems refuse fsync on a
-// directory; the new file is in place regardless, so that is not an error.
-void syncDirectory(const std::string& dir) {
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+// Creates the folder and the missing ones above it, each for the user alone
+// (the settings are nobody else's business).
+bool makePrivateFolders(const QString& dir) {
+  if (QFileInfo(dir).isDir()) return true;
+  const QString parent = QFileInfo(dir).path();
+  if (parent != dir && !makePrivateFolders(parent)) return false;
+  return QDir().mkdir(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner) ||
+         QFileInfo(dir).isDir();
 }
 
 bool parseLine(const std::string& line, std::string& name, std::string& rest) {
@@ -178,18 +128,19 @@ bool FileKeyStore::open() {
   open_ = false;  // an open key is read afresh
   values_.clear();
   if (path_.empty()) return false;
+  const QString file = QFile::decodeName(path_.c_str());
   // Best effort: whatever fails here makes reading or creating the file fail.
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
-  std::string content;
-  switch (readWholeFile(path_, content)) {
-    case ReadResult::Ok:
-      parse(content);
+  makePrivateFolders(QFileInfo(file).path());
+  // A pipe or a device in the file's place is refused, never waited for.
+  const FileContent content = ReadWholeFile(file, static_cast<qint64>(kMaxFileSize));
+  switch (content.result) {
+    case ReadResult::Read:
+      parse(content.bytes.toStdString());
       break;
     case ReadResult::Missing:
       if (!writeFile(std::string(kHeader) + "\n")) return false;
       break;
-    case ReadResult::Failed:
+    default:
       return false;
   }
   open_ = true;
@@ -240,22 +191,13 @@ FileKeyStore::Value* FileKeyStore::find(const std::string& name) {
 }
 
 bool FileKeyStore::writeFile(const std::string& content) const {
-  const std::filesystem::path file = fileBehindLinks(path_);
-  if (file.empty()) return false;
-  const std::string dir = file.has_parent_path() ? file.parent_path().string() : ".";
-  std::string name = dir + "/." + file.filename().string() + ".XXXXXX";
-  const int fd = ::mkstemp(&name[0]);
-  if (fd < 0) return false;
-  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-  bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(name.c_str(), file.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(name.c_str());
+  try {
+    WriteWholeFile(QFile::decodeName(path_.c_str()), QByteArray::fromStdString(content), SaveMode::Atomic,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+  } catch (const FileError&) {
     return false;
   }
-  syncDirectory(dir);
-  return true;
 }
 
 // Keeps every line that can be read; the header, blank lines, damaged lines

@@ -8,9 +8,11 @@
 //   "blob"=hex:01,02,0a
 //
 // The whole file is held in memory while the key is open and every change
-// rewrites it atomically (temporary file, fsync, rename), so a crash leaves
+// rewrites it atomically (temporary file, sync, rename), so a crash leaves
 // either the old or the new file. A file that is a symbolic link stays one:
-// the file it points to is rewritten. Value names ignore ASCII case.
+// the file it points to is rewritten. A new file may be read and written by
+// the user alone, and so may the folders made for it. Value names ignore
+// ASCII case.
 #include <cstddef>
 #include <cstdint>
 #include <string>

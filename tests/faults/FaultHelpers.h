@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the fault tests: whole files as bytes, folder listings, a file
-// size limit that imitates a full disk (it binds root too) and a watchdog
-// that turns a hang into a quick failure.
+// size limit that imitates a full disk (it binds root too), file permissions
+// that bind root too, and a watchdog that turns a hang into a quick failure.
+#include <linux/capability.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -54,6 +56,29 @@ class FileSizeLimit {
  private:
   rlimit previous_{};
   sighandler_t handler_ = SIG_DFL;
+};
+
+// While alive, file permissions bind this thread even when it runs as root
+// (as the tests do in CI): the capabilities that override them leave its
+// effective set. They stay permitted, so they come back afterwards.
+class PermissionsBindRoot {
+ public:
+  PermissionsBindRoot() {
+    if (syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+    reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    active_ = syscall(SYS_capset, &header_, reduced) == 0;
+  }
+  ~PermissionsBindRoot() {
+    if (active_) syscall(SYS_capset, &header_, saved_);
+  }
+  PermissionsBindRoot(const PermissionsBindRoot&) = delete;
+  PermissionsBindRoot& operator=(const PermissionsBindRoot&) = delete;
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2]{};
+  bool active_ = false;
 };
 
 // Ends the process (SIGALRM) if the scope is not left within `seconds`, so

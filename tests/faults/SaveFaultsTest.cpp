@@ -2,13 +2,16 @@
 // Save through the main window where the file system says no: a full disk, a
 // place nobody may write, a folder of that name. The box gives the exact
 // reason, an existing file is left as it was, and the spectrum stays unsaved
-// (so closing still asks) until a save succeeds.
+// (so closing still asks) until a save succeeds. A folder that takes no new
+// files still lets an existing file be overwritten in place.
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <QDir>
 
 #include "BitmapFile.h"
 #include "FileDialogs.h"
+#include "Scan.h"
 #include "tests/app/MainFormFixture.h"
 #include "tests/faults/FaultHelpers.h"
 
@@ -115,4 +118,35 @@ TEST_F(SaveFaults, PlacesThatCannotTakeTheFileGiveTheSystemsReason) {
   }
   save("/sys/spectrum.bmp");
   expectRefused("Cannot create file \"/sys/spectrum.bmp\". " + SystemText(refusal) + ".", plot, panel);
+}
+
+TEST_F(SaveFaults, InAFolderThatTakesNoNewFilesAnExistingFileIsOverwrittenInPlace) {
+  scan(60);
+  save(path("kept.bmp"));
+  answer = path("points.csv");
+  MainForm->SaveDataClick();
+  ASSERT_TRUE(env.boxes.empty());
+  const QByteArray oldCsv = FileBytes(path("points.csv"));
+  scan(20);
+  const QImage plot = MainForm->Plot.PlotImage().copy();
+  const QString panel = MainForm->StatusBar->PanelText(1);
+
+  ASSERT_EQ(::chmod(folder().toLocal8Bit().constData(), 0555), 0);
+  {
+    PermissionsBindRoot asAUser;
+    save(path("new.bmp"));  // a new file cannot be made there
+    expectRefused("Cannot create file \"" + path("new.bmp") + "\". " + SystemText(EACCES) + ".", plot, panel);
+
+    save(path("kept.bmp"));
+    EXPECT_TRUE(env.boxes.empty());
+    EXPECT_EQ(MainForm->SavedMarker(), path("kept.bmp"));
+    answer = path("points.csv");
+    MainForm->SaveDataClick();
+    EXPECT_TRUE(env.boxes.empty());
+  }
+  ::chmod(folder().toLocal8Bit().constData(), 0755);
+  EXPECT_EQ(ReadBitmapFile(path("kept.bmp")), plot);
+  EXPECT_EQ(FileBytes(path("points.csv")), ScanCsv(lmx::LastScan, lmx::Spectrum));
+  EXPECT_NE(FileBytes(path("points.csv")), oldCsv);
+  EXPECT_EQ(Names(folder()), (QStringList{"kept.bmp", "points.csv"}));  // no temporaries left behind
 }

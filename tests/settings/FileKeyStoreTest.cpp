@@ -22,11 +22,27 @@ class FileKeyStoreTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(FileKeyStoreTest, OpenCreatesDirectoriesAndAnEmptyKey) {
+mode_t modeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+TEST_F(FileKeyStoreTest, OpenCreatesPrivateDirectoriesAndAnEmptyKey) {
+  const mode_t oldMask = ::umask(022);
   EditableKeyStore store(dir_.path() + "/a/b/settings.reg");
   ASSERT_TRUE(store.open());
-  EXPECT_EQ(readFile(store.path()), kKeyHeader);
+  store.writeInteger("weak", 1);
+  ::umask(oldMask);
+  EXPECT_EQ(readFile(store.path()), kKeyHeader + "\"weak\"=dword:00000001\n");
   EXPECT_EQ(listDir(dir_.path() + "/a/b"), std::vector<std::string>{"settings.reg"});
+  EXPECT_EQ(modeOf(dir_.path() + "/a"), 0700u);
+  EXPECT_EQ(modeOf(dir_.path() + "/a/b"), 0700u);
+  EXPECT_EQ(modeOf(store.path()), 0600u);
+
+  // A file the user has opened to others keeps its mode when rewritten.
+  ASSERT_EQ(::chmod(store.path().c_str(), 0640), 0);
+  store.writeInteger("weak", 2);
+  EXPECT_EQ(modeOf(store.path()), 0640u);
 }
 
 TEST_F(FileKeyStoreTest, FileLayout) {
@@ -150,13 +166,16 @@ TEST_F(FileKeyStoreTest, UnopenableOrClosedKey) {
   writeFile(dir_.path() + "/plain", "x");
   EditableKeyStore underFile(dir_.path() + "/plain/lmx/settings.reg");
   EditableKeyStore directory(dir_.path());
+  ASSERT_EQ(::mkfifo((dir_.path() + "/pipe.reg").c_str(), 0600), 0);
+  EditableKeyStore pipe(dir_.path() + "/pipe.reg");  // nobody writes to it: never waited for
   EditableKeyStore closed(file());
   ASSERT_TRUE(closed.open());
   closed.writeInteger("weak", 1);
   closed.close();
   EXPECT_FALSE(underFile.open());
   EXPECT_FALSE(directory.open());
-  for (EditableKeyStore* store : {&underFile, &directory, &closed}) {
+  EXPECT_FALSE(pipe.open());
+  for (EditableKeyStore* store : {&underFile, &directory, &pipe, &closed}) {
     EXPECT_FALSE(store->valueExists("weak"));
     EXPECT_EQ(errorOf([&] { store->writeInteger("weak", 1); }), "Failed to set data for 'weak'");
     EXPECT_EQ(errorOf([&] { store->deleteValue("weak"); }), "Failed to delete 'weak'");
