@@ -43,12 +43,13 @@ int main(int argc, char* argv[]) {
   }
 
   QApplication application(argc, argv);
+  // The program reads nothing else from its command line (a file dropped on
+  // its launcher, say): it starts as always and only notes what it left.
   // Qt's own options (-platform, -style, ...) are gone from the arguments by now.
-  parser.process(application);
-  if (!parser.positionalArguments().isEmpty()) {
-    std::fprintf(stderr, "lmx: unexpected argument '%s'\n", qPrintable(parser.positionalArguments().constFirst()));
-    return 1;
-  }
+  parser.parse(QCoreApplication::arguments());
+  QStringList ignored = parser.positionalArguments();
+  for (const QString& option : parser.unknownOptionNames()) ignored << (option.size() == 1 ? "-" : "--") + option;
+  if (!ignored.isEmpty()) std::fprintf(stderr, "lmx: ignored on the command line: %s\n", qPrintable(ignored.join(' ')));
   // Lets the desktop match the window to its launcher and icon (on Wayland the
   // window icon itself is not used).
   QGuiApplication::setDesktopFileName(QStringLiteral("org.spectrometerlmx.lmx"));

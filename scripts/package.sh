@@ -101,10 +101,12 @@ echo "lmx --version: $answer"
 # written to standard error on the offscreen platform, and the program's end.
 status=0
 mkdir -p -m 700 "$root/run/user/0"
-output=$(in_root env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/run/user/0 timeout 20 lmx 2>&1) || status=$?
+# Arguments are not read: a file name and an unknown option are noted and left.
+output=$(in_root env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/run/user/0 timeout 20 lmx stray.bmp --bogus 2>&1) || status=$?
 echo "$output" | sed 's/^/lmx: /'
 echo "lmx ended with status $status"
-if [ "$status" -ne 0 ] || ! grep -q "Audio devices absent!" <<<"$output"; then
+if [ "$status" -ne 0 ] || ! grep -q "Audio devices absent!" <<<"$output" ||
+   ! grep -qx "lmx: ignored on the command line: stray.bmp --bogus" <<<"$output"; then
   echo "package: the installed program did not report the missing audio devices and end by itself" >&2
   exit 1
 fi
