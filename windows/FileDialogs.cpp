@@ -28,9 +28,15 @@ FileDialog::FileDialog(QWidget* parent, AcceptMode mode, const QStringList& name
   }
 }
 
+namespace {
+// "~" and "~/..." stand for the home folder, as in a shell.
+bool NamesHome(const QString& typed) { return typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")); }
+}  // namespace
+
 QString FileDialog::typedPath() const {
-  const QString typed = nameField_ ? nameField_->text() : QString();
+  QString typed = nameField_ ? nameField_->text() : QString();
   if (typed.isEmpty()) return QString();
+  if (NamesHome(typed)) typed.replace(0, 1, QDir::homePath());
   // A full path stands for itself; a bare name is in the folder shown.
   return QFileInfo(directory(), typed).absoluteFilePath();
 }
@@ -48,6 +54,8 @@ void FileDialog::setFileName(const QString& fileName) {
 
 void FileDialog::accept() {
   const QString typed = typedPath();
+  // Qt's own dialog expands "~" on some systems only: it gets the full path.
+  if (nameField_ && NamesHome(nameField_->text())) nameField_->setText(typed);
   // QFileDialog would take the list's selection rather than the typed name,
   // and answer a missing file with its own message box.
   if (acceptMode() == AcceptOpen && !typed.isEmpty() && !QFileInfo(typed).isDir()) {

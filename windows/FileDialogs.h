@@ -10,7 +10,7 @@
 // Qt's own file dialog (the same on every desktop) with what a user expects
 // of typing into it:
 // - a typed name, a full path too, is taken as it stands, whatever the list
-//   has selected;
+//   has selected; "~" at its start stands for the home folder;
 // - in an open dialog a typed name of a file that does not exist is taken
 //   too, so that opening it reports the system's reason;
 // - the name field is selected when the dialog opens with a name in it, so

@@ -2,6 +2,7 @@
 #include <QExposeEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWindow>
@@ -166,6 +167,26 @@ TEST_F(SpectrumFiles, OpenDialogStartsWithTheLastFileOfOpenOrCompare) {
   answer = QString();
   MainForm->Spectr1Open->trigger();
   EXPECT_TRUE(proposed.last().endsWith("x.bmp"));
+}
+
+TEST_F(SpectrumFiles, NamesTypedFromTheHomeFolderWorkInSaveOpenAndCompare) {
+  const QByteArray home = qgetenv("HOME");
+  qputenv("HOME", QByteArray::fromStdString(env.directory()));
+  QStringList chosen;
+  SetFileDialogResponder([&](FileDialog& dialog) {
+    dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("~/typed.bmp"));
+    dialog.accept();
+    chosen << dialog.chosen();
+    return dialog.chosen();
+  });
+  scan(30);
+  MainForm->SaveButton->click();
+  MainForm->OpenButton->click();
+  MainForm->CompButton->click();
+  qputenv("HOME", home);
+  EXPECT_EQ(chosen, QStringList(3, path("typed.bmp")));
+  EXPECT_TRUE(env.boxes.empty());
+  EXPECT_EQ(MainForm->SavedMarker(), path("typed.bmp"));
 }
 
 TEST_F(SpectrumFiles, ASmallerOpenedPictureKeepsItsSizeAndAScanDrawsIntoIt) {
