@@ -93,6 +93,11 @@ TEST_F(WaveInTest, OpenFailsWithTheReasonWhenNothingArrivesOrTheDeviceRefuses) {
   EXPECT_EQ(clock.nowMs(), kStartupWaitMs);
   EXPECT_FALSE(audio.isOpen());
 
+  // A device that delivers, but too little to start on: 20 ms before the limit.
+  audio.startupDelayMs = kStartupWaitMs - 20;
+  EXPECT_FALSE(WaveInOpen());
+  EXPECT_EQ(WaveInError(), "only 882 of the 2048 samples needed to start arrived within 5 seconds");
+
   FakeAudioSource refusing(clock);
   refusing.openError = "device busy";
   SetAudioSource(&refusing);
