@@ -45,10 +45,9 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   // The program reads nothing else from its command line (a file dropped on
   // its launcher, say): it starts as always and only notes what it left.
-  // Qt's own options (-platform, -style, ...) are gone from the arguments by now.
-  parser.parse(QCoreApplication::arguments());
-  QStringList ignored = parser.positionalArguments();
-  for (const QString& option : parser.unknownOptionNames()) ignored << (option.size() == 1 ? "-" : "--") + option;
+  // Qt's own options (-platform, -style, ...) are gone from the arguments by
+  // now, and --help and --version have been answered.
+  const QStringList ignored = QCoreApplication::arguments().mid(1);
   if (!ignored.isEmpty()) std::fprintf(stderr, "lmx: ignored on the command line: %s\n", qPrintable(ignored.join(' ')));
   // Lets the desktop match the window to its launcher and icon (on Wayland the
   // window icon itself is not used).
