@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Makes the Windows installer lmx-<version>-setup.exe and the portable
+# lmx-<version>-portable.zip in build-windows/ (cpack; run
+# scripts/windows-build.sh first) and tries the installer under Wine in a
+# fresh Wine prefix, as a user would on a new PC:
+# - a silent install (/S) puts lmx.exe into "Program Files\Spectrometer LMX\bin"
+#   with a Start-menu entry and an entry in Add/Remove Programs;
+# - the installed program starts from there with its own DLLs (nothing of the
+#   build is on the DLL path) on a virtual display and, with Wine's audio
+#   drivers off, shows its error box ("Audio devices absent!", kept as a
+#   screenshot in build-windows/shots/) and ends with status 0 on OK, after
+#   writing the default settings into the user's registry key;
+# - the portable zip holds the same files;
+# - the silent uninstall removes every program file, the Start-menu entry and
+#   the Add/Remove Programs entry, and leaves the user's settings key.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build-windows}
+version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+setup=$build/lmx-$version-setup.exe
+zip=$build/lmx-$version-portable.zip
+
+echo "== Packages"
+(cd "$build" && cpack -G NSIS >/dev/null && cpack -G ZIP >/dev/null)
+ls -l "$setup" "$zip" | awk '{printf "%s: %.1f MB\n", $NF, $5 / 1048576}'
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/lmx-setup-XXXXXX")
+export WINEPREFIX=$work/wine
+# No Mono or Gecko installer offered, Wine's own diagnostics quiet, and no
+# audio driver: the program must find no device.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winepulse.drv,winealsa.drv,wineoss.drv=d"
+export WINEDEBUG=-all
+unset WINEPATH DISPLAY
+xvfb=""
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "windows-package: $*" >&2
+  exit 1
+}
+wineboot --init >/dev/null 2>&1
+wineserver --wait
+
+echo "== Silent install"
+wine "$setup" /S
+wineserver --wait
+dir="$WINEPREFIX/drive_c/Program Files/Spectrometer LMX"
+[ -f "$dir/bin/lmx.exe" ] || fail "lmx.exe is not in $dir/bin"
+(cd "$dir" && find . -type f | sort) >"$work/installed"
+sed 's/^/installed: /' "$work/installed"
+shortcut=$(find "$WINEPREFIX/drive_c" -name 'Spectrometer LMX.lnk' | head -n 1)
+[ -n "$shortcut" ] || fail "no Start-menu entry"
+echo "Start menu: ${shortcut#"$WINEPREFIX/drive_c/"}"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Spectrometer LMX'
+wine reg query "$uninstall_key" >"$work/arp" 2>/dev/null || fail "no Add/Remove Programs entry"
+grep -q 'DisplayName.*Spectrometer LMX' "$work/arp" || fail "the Add/Remove Programs entry has no name"
+
+# The zip holds what the installer installs, besides the uninstaller.
+unzip -Z1 "$zip" | grep -v '/$' | sed "s|^lmx-$version-portable/|./|" | sort >"$work/zipped"
+grep -v '^./Uninstall.exe$' "$work/installed" | diff - "$work/zipped" || fail "the zip differs from the installation"
+
+echo "== The installed program, without audio devices"
+# On a virtual display, started from a folder without DLLs (Windows looks for
+# DLLs in the current folder too), with Wine's loader errors shown: the
+# error box must come up, and OK must end the program with status 0.
+shots=$build/shots
+mkdir -p "$shots"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+(cd "$work" && WINEDEBUG=err+module wine "$dir/bin/lmx.exe" >"$work/lmx.log" 2>&1; echo $? >"$work/status") &
+box=""
+for _ in $(seq 600); do
+  box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1) || true
+  [ -n "$box" ] || [ -f "$work/status" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || { cat "$work/lmx.log" >&2; fail "no error box within 60 s"; }
+import -window root "$shots/installed-no-audio.png"
+xdotool key --window "$box" Return
+for _ in $(seq 300); do [ -f "$work/status" ] && break; sleep 0.1; done
+[ -f "$work/status" ] || fail "the program did not end after OK"
+kill "$xvfb"
+xvfb=""
+unset DISPLAY
+grep -E 'err:module|not found' "$work/lmx.log" >&2 && fail "a DLL or plug-in was not found"
+[ "$(cat "$work/status")" = 0 ] || fail "lmx.exe ended with status $(cat "$work/status")"
+echo "the error box came up (screenshot: $shots/installed-no-audio.png); OK ended the program with status 0"
+settings='HKCU\software\microsoft\windows\lmx'
+wine reg query "$settings" >"$work/settings" 2>/dev/null || fail "no settings key after the first start"
+for value in weak start finish; do
+  grep -Eq "^ +$value +REG_DWORD" "$work/settings" || fail "\"$value\" is not a REG_DWORD in the settings key"
+done
+
+echo "== Silent uninstall"
+wine "$dir/Uninstall.exe" /S
+wineserver --wait
+[ ! -e "$dir" ] || fail "left behind: $(cd "$dir" && find . | tr '\n' ' ')"
+[ ! -e "$shortcut" ] || fail "the Start-menu entry is still there"
+wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the Add/Remove Programs entry is still there"
+wine reg query "$settings" >/dev/null 2>&1 || fail "the user's settings key went with the program"
+echo "windows-package: installed, started, uninstalled; the settings key stays"
