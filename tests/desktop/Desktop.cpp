@@ -9,7 +9,11 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QPainter>
 #include <QThread>
+#include <cstdlib>
+#include <memory>
+#include <xcb/xcb.h>
 
 #include "Layout.h"
 
@@ -33,17 +37,151 @@ QString Run(const QString& program, const QStringList& arguments) {
   return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-void Click(QPoint screen) {
+bool OnXwayland() { return qEnvironmentVariable("LMX_DESKTOP_XWAYLAND") == QLatin1String("true"); }
+
+bool Compositing() { return OnXwayland() || qEnvironmentVariable("LMX_DESKTOP_COMPOSITOR") == QLatin1String("true"); }
+
+namespace {
+
+// The test's own connection to the X server, through Qt.
+xcb_connection_t* X() { return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection(); }
+xcb_window_t Root() { return xcb_setup_roots_iterator(xcb_get_setup(X())).data->root; }
+
+template <typename Reply>
+using XReply = std::unique_ptr<Reply, decltype(&std::free)>;
+template <typename Reply>
+XReply<Reply> Take(Reply* reply) {
+  return XReply<Reply>(reply, &std::free);
+}
+
+struct Shown {
+  xcb_window_t id;
+  QRect area;  // on the screen
+};
+
+// The viewable children of `parent` that show something, bottom to top.
+QList<Shown> ShownChildren(xcb_window_t parent) {
+  QList<Shown> shown;
+  const auto tree = Take(xcb_query_tree_reply(X(), xcb_query_tree(X(), parent), nullptr));
+  if (!tree) return shown;
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+    const auto attributes =
+        Take(xcb_get_window_attributes_reply(X(), xcb_get_window_attributes(X(), children[i]), nullptr));
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+        attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT)
+      continue;
+    const auto place =
+        Take(xcb_translate_coordinates_reply(X(), xcb_translate_coordinates(X(), children[i], Root(), 0, 0), nullptr));
+    const auto geometry = Take(xcb_get_geometry_reply(X(), xcb_get_geometry(X(), children[i]), nullptr));
+    if (place && geometry)
+      shown.append({children[i], QRect(place->dst_x, place->dst_y, geometry->width, geometry->height)});
+  }
+  return shown;
+}
+
+// The window's own picture of `part` (screen coordinates, inside the window).
+QImage Picture(const Shown& window, const QRect& part) {
+  const QPoint at = part.topLeft() - window.area.topLeft();
+  const auto image = Take(xcb_get_image_reply(
+      X(),
+      xcb_get_image(X(), XCB_IMAGE_FORMAT_Z_PIXMAP, window.id, static_cast<int16_t>(at.x()), static_cast<int16_t>(at.y()),
+                    static_cast<uint16_t>(part.width()), static_cast<uint16_t>(part.height()), ~0u),
+      nullptr));
+  // Depth 24 and 32 alike come as 32-bit pixels, blue first.
+  if (!image || xcb_get_image_data_length(image.get()) < part.width() * part.height() * 4) return QImage();
+  return QImage(xcb_get_image_data(image.get()), part.width(), part.height(), part.width() * 4, QImage::Format_RGB32)
+      .copy();
+}
+
+// The screen as the compositor shows it: the top-level windows' pictures on
+// black, in their stacking order.
+QImage ComposedScreen() {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  QImage composed(screen.size(), QImage::Format_RGB32);
+  composed.fill(Qt::black);
+  QPainter painter(&composed);
+  for (const Shown& window : ShownChildren(Root())) {
+    const QRect visible = window.area & screen;
+    if (!visible.isEmpty()) painter.drawImage(visible.topLeft(), Picture(window, visible));
+  }
+  return composed;
+}
+
+// The innermost shown window at a screen point (the top-level's client
+// window inside the window manager's frame), or the topmost when `point` is null.
+xcb_window_t WindowAt(const std::optional<QPoint>& point) {
+  xcb_window_t found = XCB_WINDOW_NONE;
+  for (xcb_window_t parent = Root();;) {
+    const QList<Shown> children = ShownChildren(parent);
+    const auto top = std::find_if(children.rbegin(), children.rend(),
+                                  [&](const Shown& child) { return !point || child.area.contains(*point); });
+    if (top == children.rend()) return found;
+    found = parent = top->id;
+  }
+}
+
+// A press or release of the first button sent as the X server would deliver
+// a seat's: the press to the window under `screen`, the release to the same
+// window (the pointer is grabbed while the button is down).
+void SendButton(QPoint screen, bool press) {
+  static xcb_window_t pressed = XCB_WINDOW_NONE;
+  static uint32_t time = 1;
+  if (press) pressed = WindowAt(screen);
+  const auto place = Take(
+      xcb_translate_coordinates_reply(X(), xcb_translate_coordinates(X(), Root(), pressed, screen.x(), screen.y()), nullptr));
+  if (!place) return;
+  time += press ? 1000 : 50;  // presses far apart: never a double click
+  xcb_button_press_event_t event{};
+  event.response_type = press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE;
+  event.detail = 1;
+  event.time = time;
+  event.root = Root();
+  event.event = pressed;
+  event.root_x = static_cast<int16_t>(screen.x());
+  event.root_y = static_cast<int16_t>(screen.y());
+  event.event_x = place->dst_x;
+  event.event_y = place->dst_y;
+  event.state = press ? 0 : XCB_BUTTON_MASK_1;
+  event.same_screen = 1;
+  // No event mask: to the client that made the window, whatever it selected.
+  xcb_send_event(X(), 0, pressed, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+  xcb_flush(X());
+}
+
+// xdotool's arguments that send keys to the program's top window on Xwayland.
+QStringList ToTopWindow() {
+  if (!OnXwayland()) return {};
+  return {QStringLiteral("--window"), QString::number(WindowAt(std::nullopt))};
+}
+
+}  // namespace
+
+void Press(QPoint screen) {
+  if (OnXwayland()) return SendButton(screen, true);
   Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(screen.x()), QString::number(screen.y()),
-                                  QStringLiteral("click"), QStringLiteral("1")});
+                                  QStringLiteral("mousedown"), QStringLiteral("1")});
+}
+
+void Release(QPoint screen) {
+  if (OnXwayland()) return SendButton(screen, false);
+  Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(screen.x()), QString::number(screen.y()),
+                                  QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
+void Click(QPoint screen) {
+  Press(screen);
+  Release(screen);
 }
 
 void Key(const QString& keys) {
-  Run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--clearmodifiers")} + keys.split(' '));
+  const QStringList to = OnXwayland() ? ToTopWindow() : QStringList{QStringLiteral("--clearmodifiers")};
+  Run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + to + keys.split(' '));
 }
 
 void Type(const QString& text) {
-  Run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("10"), text});
+  Run(QStringLiteral("xdotool"),
+      QStringList{QStringLiteral("type")} + ToTopWindow() + QStringList{QStringLiteral("--delay"), QStringLiteral("10"), text});
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
@@ -68,6 +206,10 @@ QString FindWindow(const QString& pattern, int timeoutMs) {
       },
       timeoutMs);
   return found;
+}
+
+bool WaitUntilGone(const QString& pattern, int timeoutMs) {
+  return WaitUntil([&] { return FindWindow(pattern, 0).isEmpty(); }, timeoutMs);
 }
 
 QStringList WindowsOf(qint64 pid) {
@@ -110,9 +252,13 @@ QString Property(const QString& window, const QString& name) {
   return Run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, name}).trimmed();
 }
 
-QImage Screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Screen() {
+  if (OnXwayland()) return ComposedScreen();
+  return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 QImage Screen(const QRect& area) {
+  if (OnXwayland()) return ComposedScreen().copy(area);
   return QGuiApplication::primaryScreen()
       ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
       .toImage()
@@ -123,7 +269,8 @@ void KeepShot(const QImage& image, const QString& name) {
   const QString folder = qEnvironmentVariable("LMX_DESKTOP_SHOTS");
   if (folder.isEmpty()) return;
   QDir().mkpath(folder);
-  image.save(QDir(folder).filePath(QStringLiteral("%1-scale%2.png").arg(name).arg(Scale())));
+  const QString where = OnXwayland() ? QStringLiteral("-xwayland") : QString();
+  image.save(QDir(folder).filePath(QStringLiteral("%1-scale%2%3.png").arg(name).arg(Scale()).arg(where)));
 }
 
 Ink InkIn(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& kind) {
@@ -172,11 +319,19 @@ Program::~Program() {
 bool Program::waitForMainWindow(int timeoutMs) {
   mainWindow_ = FindWindow(QStringLiteral("^ Spectrometer LMX$"), timeoutMs);
   if (mainWindow_.isEmpty()) return false;
-  // The client area lies under the menu bar, at the bottom of the window's inside.
-  const QRect inside = Inside(mainWindow_);
-  clientOrigin_ = QPoint(inside.left(), inside.bottom() + 1 - Px(kClientHeight));
-  // Painted once it shows its white drawing area.
-  return WaitUntil([this] { return clientArea().pixel(Px(400), Px(300)) == qRgb(255, 255, 255); }, 5000);
+  // Placed once the window manager has put it into its frame, and painted
+  // once it shows its white drawing area there.
+  return WaitUntil(
+      [this] {
+        static const QRegularExpression onRoot(QStringLiteral("Parent window id: 0x[0-9a-f]+ \\(the root window\\)"));
+        const QString tree = Run(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"), mainWindow_});
+        if (tree.isEmpty() || tree.contains(onRoot)) return false;
+        // The client area lies under the menu bar, at the bottom of the window's inside.
+        inside_ = Inside(mainWindow_);
+        clientOrigin_ = QPoint(inside_.left(), inside_.bottom() + 1 - Px(kClientHeight));
+        return clientArea().pixel(Px(400), Px(300)) == qRgb(255, 255, 255);
+      },
+      timeoutMs);
 }
 
 QPoint Program::at(QPoint client) const { return clientOrigin_ + Px(client); }
@@ -184,5 +339,38 @@ QPoint Program::at(QPoint client) const { return clientOrigin_ + Px(client); }
 QRect Program::at(const QRect& client) const { return QRect(at(client.topLeft()), client.size() * Scale()); }
 
 void Program::clickTool(int x) const { Click(at(QPoint(x + 12, 14))); }
+
+bool Program::openMenu() const {
+  const QStringList before = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                             QStringLiteral("--pid"), QString::number(pid())})
+                                 .split('\n', Qt::SkipEmptyParts);
+  menuBaseline_ = before.size();
+  // The title "Spectrum" at the left of the menu bar, above the client area.
+  Click(QPoint(inside_.left() + Px(30), clientOrigin_.y() - Px(9)));
+  return WaitUntil(
+      [&] {
+        const QStringList now = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                                QStringLiteral("--pid"), QString::number(pid())})
+                                    .split('\n', Qt::SkipEmptyParts);
+        for (const QString& window : now)
+          if (!before.contains(window)) return InkIn(Screen(Inside(window)), QRect(0, 0, 10000, 10000), Dark).pixels > 0;
+        return false;
+      },
+      10000);
+}
+
+bool Program::menuClosed() const {
+  return WaitUntil([&] { return WindowsOf(pid()).size() <= menuBaseline_; }, 10000);
+}
+
+bool Program::settle(int toolX) const {
+  const QRect button = at(QRect(toolX, 2, 24, 24));
+  const QImage before = Screen(button);
+  Press(at(QPoint(toolX + 12, 14)));
+  const bool pressed = WaitUntil([&] { return Screen(button) != before; }, 10000);
+  Release(at(QPoint(kClientWidth / 2, 14)));  // on the empty tool bar: no click
+  const bool released = WaitUntil([&] { return Screen(button) == before; }, 10000);
+  return pressed && released;
+}
 
 QImage Program::clientArea() const { return Screen(QRect(clientOrigin_, QSize(Px(kClientWidth), Px(kClientHeight)))); }

@@ -4,6 +4,13 @@
 // user drives it: real input events through xdotool, the window manager's
 // frames through xwininfo and xprop, and what the screen shows through
 // screenshots of the root window.
+//
+// On Xwayland under weston's headless compositor there is no seat: no
+// pointer, no keyboard, and weston's window manager gives no X window the
+// input focus. The input then goes to the program's windows as events sent
+// to them (the program handles them as it handles the seat's), and the
+// screen is put together from the windows' own pictures, since a rootless
+// X server's root window shows none of them.
 #include <QImage>
 #include <QMargins>
 #include <QProcess>
@@ -11,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // The scale the program runs at (QT_SCALE_FACTOR), 1 or 2.
 int Scale();
@@ -21,8 +29,18 @@ QRect Px(const QRect& layout);
 
 // Output of a helper program; empty when it failed or took longer than 10 s.
 QString Run(const QString& program, const QStringList& arguments);
-// Real input: a click at a screen point, keys ("alt+s", "Return"), typed text.
+// True when the program runs on Xwayland (with-desktop.sh --xwayland).
+bool OnXwayland();
+// True when windows keep their pictures while covered (a compositing manager
+// or a Wayland compositor): nothing is repainted when a dialog closes.
+bool Compositing();
+
+// Input: a click at a screen point, keys ("alt+s", "Return"), typed text;
+// keys and text go to the window that has the input focus (on Xwayland: the
+// program's top window).
 void Click(QPoint screen);
+void Press(QPoint screen);
+void Release(QPoint screen);
 void Key(const QString& keys);
 void Type(const QString& text);
 
@@ -32,6 +50,8 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
 // The first visible window whose name matches `pattern` (xdotool's regular
 // expressions), waiting up to `timeoutMs`; empty when there is none.
 QString FindWindow(const QString& pattern, int timeoutMs = 10000);
+// Waits until no visible window's name matches `pattern`; false when one still does after `timeoutMs`.
+bool WaitUntilGone(const QString& pattern, int timeoutMs = 10000);
 // The names of the visible windows of process `pid`.
 QStringList WindowsOf(qint64 pid);
 // A window's inside on the screen, and the frame its window manager puts
@@ -77,11 +97,24 @@ class Program {
   QRect at(const QRect& client) const;
   // Clicks the tool bar button that stands at layout x.
   void clickTool(int x) const;
+  // Opens the "Spectrum" menu with a click and waits until it is on the
+  // screen; false when it did not come.
+  bool openMenu() const;
+  // Waits until the program's menu has gone; false when it stayed.
+  bool menuClosed() const;
+  // Waits until the program has handled all input and window-system events
+  // given so far and painted what they changed: presses the tool bar button
+  // at layout x and lets go beside it, so that no command runs. The button
+  // shows itself pressed only after what came before was handled, and in
+  // the same paint. False when the button showed no press or stayed pressed.
+  bool settle(int toolX) const;
   // The client area as shown now.
   QImage clientArea() const;
 
  private:
   QProcess process_;
   QString mainWindow_;
+  QRect inside_;
   QPoint clientOrigin_;
+  mutable qsizetype menuBaseline_ = 0;
 };

@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
-#include <QThread>
 
 #include "Layout.h"
 #include "tests/desktop/Desktop.h"
@@ -28,8 +27,6 @@ QString Folder(const QString& name) {
   QDir().mkpath(folder);
   return folder;
 }
-
-bool Compositing() { return qEnvironmentVariable("LMX_DESKTOP_COMPOSITOR") == QLatin1String("true"); }
 
 QRect ScreenArea() { return QGuiApplication::primaryScreen()->geometry(); }
 
@@ -47,39 +44,61 @@ QRect Row(int from, int y, int to, int height = 15) { return Px(QRect(from, y, t
 // Closes a dialog with a key and waits until it has gone.
 void CloseWith(const QString& key, const QString& pattern) {
   Key(key);
-  WaitUntil([&] { return FindWindow(pattern, 0).isEmpty(); }, 5000);
+  EXPECT_TRUE(WaitUntilGone(pattern)) << key.toStdString() << " did not close " << pattern.toStdString();
 }
+
+// True when the tool bar's Start button is enabled (its green arrow in colour).
+bool StartEnabled(const Program& program) {
+  const auto green = [](QRgb c) { return qGreen(c) > 100 && qRed(c) < 100 && qBlue(c) < 100; };
+  return InkIn(program.clientArea(), Px(QRect(8, 2, 25, 25)), green).pixels > 0;
+}
+
+// Time limits hold in the plain build only: the sanitizers slow the drawing
+// by a factor that differs from one code path to the next.
+#ifdef LMX_SANITIZED
+constexpr bool kTimed = false;
+#else
+constexpr bool kTimed = true;
+#endif
 
 }  // namespace
 
 TEST(Desktop, EveryWindowStandsWhereItBelongsInItsFrame) {
   if (Scale() != 1) GTEST_SKIP() << "the window frames are checked at scale 1";
+  // openbox puts each window where the program asks; a Wayland compositor
+  // chooses the places itself and tells X clients no frame: there every
+  // window must open whole on the screen, in the size the program gives it.
+  const auto placed = [](const QRect& outer, bool asked) {
+    return OnXwayland() ? ScreenArea().contains(outer) : asked;
+  };
   Program program(Folder("frames"), /*calibrated=*/false);
   // The first start measures the zero level under a centred progress window.
   const QString progress = FindWindow(QStringLiteral("^System scanning...$"));
   ASSERT_FALSE(progress.isEmpty());
-  EXPECT_TRUE(Centred(Outer(progress)));
+  EXPECT_TRUE(placed(Outer(progress), Centred(Outer(progress)))) << testing::PrintToString(Outer(progress));
   EXPECT_EQ(Inside(progress).size(), QSize(304, 47));
   ASSERT_TRUE(program.waitForMainWindow());
 
   // The main window: centred with its frame, fixed size, no maximising.
   const QString main = program.mainWindow();
-  EXPECT_TRUE(Centred(Outer(main)));
+  EXPECT_TRUE(placed(Outer(main), Centred(Outer(main)))) << testing::PrintToString(Outer(main));
   EXPECT_EQ(Inside(main).width(), 800);
-  EXPECT_FALSE(Property(main, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("MAXIMIZE")));
-  EXPECT_FALSE(Property(main, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("RESIZE")));
+  if (!OnXwayland()) {  // weston's window manager lists no allowed actions
+    EXPECT_FALSE(Property(main, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("MAXIMIZE")));
+    EXPECT_FALSE(Property(main, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("RESIZE")));
+  }
 
   program.clickTool(kSettings);
   const QString settings = FindWindow(QStringLiteral("^Settings$"));
   ASSERT_FALSE(settings.isEmpty());
-  EXPECT_EQ(Outer(settings).topLeft(), QPoint(297, 136));
+  EXPECT_TRUE(placed(Outer(settings), Outer(settings).topLeft() == QPoint(297, 136))) << testing::PrintToString(Outer(settings));
   EXPECT_EQ(Inside(settings).size(), QSize(281, 211));
   CloseWith(QStringLiteral("Escape"), QStringLiteral("^Settings$"));
 
   program.clickTool(kAbout);
   const QString about = FindWindow(QStringLiteral("^About...$"));
   ASSERT_FALSE(about.isEmpty());
-  EXPECT_EQ(Outer(about).topLeft(), QPoint(286, 144));
+  EXPECT_TRUE(placed(Outer(about), Outer(about).topLeft() == QPoint(286, 144))) << testing::PrintToString(Outer(about));
   EXPECT_EQ(Inside(about).size(), QSize(257, 225));
   CloseWith(QStringLiteral("Return"), QStringLiteral("^About...$"));
 
@@ -89,12 +108,15 @@ TEST(Desktop, EveryWindowStandsWhereItBelongsInItsFrame) {
   program.clickTool(kData);
   const QString data = FindWindow(QStringLiteral("^Data array$"));
   ASSERT_FALSE(data.isEmpty());
-  EXPECT_EQ(Outer(data), QRect(377, 146, 182, 170));
+  EXPECT_EQ(Outer(data).size(), QSize(182, 170));
+  EXPECT_TRUE(placed(Outer(data), Outer(data).topLeft() == QPoint(377, 146))) << testing::PrintToString(Outer(data));
   const QStringList hints = Property(data, QStringLiteral("_MOTIF_WM_HINTS")).section('=', 1).split(',');
   ASSERT_EQ(hints.size(), 5);
   EXPECT_EQ(hints[1].trimmed().toUInt(nullptr, 16) & 0x10u, 0u);
   EXPECT_EQ(hints[2].trimmed().toUInt(nullptr, 16) & 0x40u, 0u);
-  EXPECT_TRUE(Property(data, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("RESIZE")));
+  if (!OnXwayland()) {
+    EXPECT_TRUE(Property(data, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("RESIZE")));
+  }
   KeepShot(Screen(), QStringLiteral("frames"));
 }
 
@@ -107,8 +129,15 @@ TEST(Desktop, TextsNeitherOverlapNorAreCut) {
   program.clickTool(kAbout);
   const QString about = FindWindow(QStringLiteral("^About...$"));
   ASSERT_FALSE(about.isEmpty());
-  QThread::msleep(300);
-  const QImage shot = Screen(Inside(about));
+  // Painted once the last link, at the bottom, is on the screen.
+  QImage shot;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        shot = Screen(Inside(about));
+        return InkIn(shot, Row(28, 160, 248), Blue).pixels > 0;
+      },
+      10000))
+      << "the about window was not painted";
   KeepShot(shot, QStringLiteral("about"));
   EXPECT_LT(InkIn(shot, Row(63, 24, 248, 20), Blue).last, Px(248)) << "title";
   for (int y : {48, 72}) {
@@ -134,21 +163,35 @@ TEST(Desktop, TextsNeitherOverlapNorAreCut) {
   program.clickTool(kSettings);
   const QString settings = FindWindow(QStringLiteral("^Settings$"));
   ASSERT_FALSE(settings.isEmpty());
-  QThread::msleep(300);
-  const QImage dialog = Screen(Inside(settings));
+  // Painted once its last label is on the screen.
+  QImage dialog;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        dialog = Screen(Inside(settings));
+        return InkIn(dialog, Row(31, 104, 160), Dark).pixels > 0;
+      },
+      10000))
+      << "the settings dialog was not painted";
   KeepShot(dialog, QStringLiteral("settings"));
   for (const LabelAndLink row : {LabelAndLink{32, 32, 112}, LabelAndLink{32, 72, 160}, LabelAndLink{32, 104, 160}}) {
     const Ink label = InkIn(dialog, Row(row.labelX - 1, row.y, row.linkX), Dark);
     EXPECT_GT(label.pixels, 0) << row.y;
     EXPECT_LE(label.last, Px(row.linkX) - 2) << "label at y = " << row.y << " runs into its edit";
   }
-  // OK writes the range into the status bar, whose panel 1 holds it whole.
+  // OK writes the range into the status bar's panel 1, empty until then,
+  // which holds it whole.
   CloseWith(QStringLiteral("Return"), QStringLiteral("^Settings$"));
-  QThread::msleep(300);
-  const QImage client = program.clientArea();
+  QImage client;
+  Ink range;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        client = program.clientArea();
+        range = InkIn(client, Row(252, kStatusBarTop + 2, 799, 15), Dark);
+        return range.pixels > 0;
+      },
+      10000))
+      << "no range in the status bar";
   KeepShot(client, QStringLiteral("status-range"));
-  const Ink range = InkIn(client, Row(252, kStatusBarTop + 2, 799, 15), Dark);
-  EXPECT_GT(range.pixels, 0);
   EXPECT_LT(range.last, Px(797));
 }
 
@@ -157,13 +200,15 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
   ASSERT_TRUE(program.waitForMainWindow());
   // The monitor's trace (silence: a flat line at y = 250) is on the screen.
   program.clickTool(kStart);
-  ASSERT_TRUE(WaitUntil([&] { return Red(program.clientArea().pixel(Px(400), Px(250))); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Red(program.clientArea().pixel(Px(400), Px(250))); }, 10000))
+      << "no monitor trace on the screen";
+  KeepShot(program.clientArea(), QStringLiteral("monitor"));
+  EXPECT_FALSE(StartEnabled(program));
   program.clickTool(kStop);
-  QThread::msleep(300);
-  Key(QStringLiteral("alt+s"));
-  QThread::msleep(300);
+  ASSERT_TRUE(WaitUntil([&] { return StartEnabled(program); }, 10000)) << "the monitor did not stop";
+  ASSERT_TRUE(program.openMenu());
   Key(QStringLiteral("i"));  // "Input signal" off: Start records a spectrum
-  QThread::msleep(300);
+  ASSERT_TRUE(program.menuClosed());
 
   const QPoint axis = Px(QPoint(29, 300));
   QElapsedTimer sinceStart;
@@ -175,11 +220,13 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
         shown = program.clientArea();
         return shown.pixel(axis) == kAxisGray && !Red(shown.pixel(Px(400), Px(250)));
       },
-      3000);
+      10000);
   const qint64 elapsed = sinceStart.elapsed();
   KeepShot(shown, QStringLiteral("scan-start"));
   ASSERT_TRUE(axesShown) << "the old picture stays on the screen";
-  EXPECT_LT(elapsed, 500) << "the axes reached the screen after " << elapsed << " ms";
+  if (kTimed) {
+    EXPECT_LT(elapsed, 500) << "the axes reached the screen after " << elapsed << " ms";
+  }
   // The status text " Spectrum record" is there too.
   EXPECT_GT(InkIn(shown, Row(2, kStatusBarTop + 2, 249), Dark).pixels, 0);
   // Six labels under the axis, every 151 pixels from x = 18; the last one
@@ -228,7 +275,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   ASSERT_FALSE(FindWindow(QStringLiteral("^ Open spectrum...$")).isEmpty());
   Type(folder + QStringLiteral("/missing.bmp"));
   Key(QStringLiteral("Return"));
-  ASSERT_FALSE(FindWindow(QStringLiteral("^Spectrometer LMX$"), 5000).isEmpty());
+  ASSERT_FALSE(FindWindow(QStringLiteral("^Spectrometer LMX$")).isEmpty());
   EXPECT_EQ(WindowsOf(program.pid()), (QStringList{QStringLiteral(" Spectrometer LMX"), QStringLiteral("Spectrometer LMX")}));
   CloseWith(QStringLiteral("Return"), QStringLiteral("^Spectrometer LMX$"));
 
@@ -238,22 +285,27 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   ASSERT_FALSE(FindWindow(QStringLiteral("^ Open spectrum...$")).isEmpty());
   Type(file);
   Key(QStringLiteral("Return"));
-  EXPECT_TRUE(WaitUntil([&] { return FindWindow(QStringLiteral("^ Open spectrum...$"), 0).isEmpty(); }, 5000))
-      << "the dialog stayed open";
-  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 5000));
-  QThread::msleep(1000);  // where the completion list would come back
+  EXPECT_TRUE(WaitUntilGone(QStringLiteral("^ Open spectrum...$"))) << "the dialog stayed open";
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 10000));
+  // A completion list would come while the program handles what followed
+  // the typing; the menu opens only after that.
+  ASSERT_TRUE(program.settle(kSettings));
   EXPECT_EQ(WindowsOf(program.pid()), mainOnly);
 
   // Reopened, the dialog proposes that file and its preview shows it.
   program.clickTool(kOpen);
   const QString open = FindWindow(QStringLiteral("^ Open spectrum...$"));
   ASSERT_FALSE(open.isEmpty());
-  QThread::msleep(500);
-  const QImage dialog = Screen(Inside(open));
-  KeepShot(dialog, QStringLiteral("open-dialog"));
   // The curve scaled down, its red blended with the white around it.
-  const Ink preview = InkIn(dialog, dialog.rect(), [](QRgb c) { return qRed(c) > 200 && qRed(c) - qGreen(c) > 40; });
-  EXPECT_GT(preview.pixels, 20) << "the preview shows no picture";
+  QImage dialog;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        dialog = Screen(Inside(open));
+        return InkIn(dialog, dialog.rect(), [](QRgb c) { return qRed(c) > 200 && qRed(c) - qGreen(c) > 40; }).pixels > 20;
+      },
+      10000))
+      << "the preview shows no picture";
+  KeepShot(dialog, QStringLiteral("open-dialog"));
   CloseWith(QStringLiteral("Escape"), QStringLiteral("^ Open spectrum...$"));
 
   // Compare with the same file: its curve shows black over the red one, also
@@ -261,12 +313,15 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   program.clickTool(kCompare);
   const QString compare = FindWindow(QStringLiteral("^ Compare spectrum with...$"));
   ASSERT_FALSE(compare.isEmpty());
+  // openbox puts it over the curve, where a wrong repaint would wipe the overlay.
   const QRect covered = Outer(compare);
-  ASSERT_TRUE(covered.contains(program.at(curve.first())) && covered.contains(program.at(curve.last())));
+  if (!OnXwayland()) {
+    ASSERT_TRUE(covered.contains(program.at(curve.first())) && covered.contains(program.at(curve.last())));
+  }
   Type(file);
   Key(QStringLiteral("Return"));
-  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, black); }, 5000)) << "no overlay after Compare";
-  QThread::msleep(1500);
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, black); }, 10000)) << "no overlay after Compare";
+  ASSERT_TRUE(program.settle(kSettings));  // the repaints after the dialog are done
   KeepShot(program.clientArea(), Compositing() ? QStringLiteral("compare-composited") : QStringLiteral("compare"));
   EXPECT_TRUE(curveIs(program, black)) << "the overlay was wiped by the repaint after the dialog";
   EXPECT_EQ(WindowsOf(program.pid()), mainOnly);
@@ -282,7 +337,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   ASSERT_FALSE(FindWindow(QStringLiteral("^xmessage$")).isEmpty());
   cover.kill();
   cover.waitForFinished();
-  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 5000)) << "the overlay stayed after a repaint";
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 10000)) << "the overlay stayed after a repaint";
 }
 
 int main(int argc, char** argv) {
