@@ -17,9 +17,10 @@ BUILD_DIR=build-bench
 bash scripts/install-deps.sh
 source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
+source scripts/lib/x-server.sh
 # Google Benchmark; a sound server and ALSA's PulseAudio plug-in to start the real program with;
 # a virtual display and xdotool to run it as a user does.
-ensure_packages libbenchmark-dev xvfb xdotool xoscope
+ensure_packages libbenchmark-dev xvfb xdotool x11-utils imagemagick xoscope
 ensure_sound_server_packages
 
 cmake --preset bench >/dev/null
@@ -33,7 +34,7 @@ cleanup() {
   stop_signal
   [ -n "$program" ] && kill "$program" 2>/dev/null || true
   stop_sound_server
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  stop_x_server
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -69,7 +70,7 @@ cpu_shares() {
   hz=$(getconf CLK_TCK)
   ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # utime + stime
   p0=$(ticks "$pid") s0=$(ticks "$SOUND_SERVER_PID") x0=$(ticks "$xvfb") t0=$(date +%s.%N)
-  sleep 10
+  sleep 10  # the measuring interval
   p1=$(ticks "$pid") s1=$(ticks "$SOUND_SERVER_PID") x1=$(ticks "$xvfb") t1=$(date +%s.%N)
   # In per cent: ticks / (seconds x ticks per second) x 100.
   awk -v n="$name" -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" \
@@ -78,16 +79,17 @@ cpu_shares() {
 }
 cpu_error() { printf '{"name": "%s", "error_occurred": true, "error_message": "%s"}' "$1" "$2"; }
 recording() { [ -n "$(pactl list short source-outputs 2>/dev/null)" ]; }
+# How many pure red pixels (the trace's colour) the window $window shows in
+# its rectangle WIDTHxHEIGHT+X+Y; and whether a pixel is white.
+red_pixels() { import -window "$window" -crop "$1" +repage -depth 8 txt:- 2>/dev/null | grep -c '#FF0000' || true; }
+white_at() { import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -q '#FFFFFF'; }
 cpu_entries=()
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-if [ ! -s "$work/display" ]; then
+if ! start_x_server "$work/x" 1024x768; then
   cpu_entries+=("$(cpu_error CPU_lmx "no virtual display")")
 elif ! start_sound_server "$work/pulse-cpu"; then
   cpu_entries+=("$(cpu_error CPU_lmx "no private sound server")")
 else
-  export DISPLAY=:$(cat "$work/display")
+  xvfb=${X_SERVER_PIDS[0]}
   play_signal "$BUILD_DIR/tools/lmx-signal" tone --frequency 270
   # "zero" stored (no calibration) and the attenuation at which the tone's
   # +-150 units fit the drawing area.
@@ -98,11 +100,16 @@ else
   program=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^ Spectrometer LMX$' | head -1 || true)
   if [ -n "$window" ]; then
-    sleep 1
-    # Start is the first tool button, at 8..33 x 2..27 of the client area under the menu bar.
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    xdotool mousemove --window "$window" 20 $((HEIGHT - 566 + 14)) click 1
-    sleep 3  # the first samples of a sound server take a second or two
+    top=$((HEIGHT - 566))  # the client area, under the menu bar
+    # Ready for the click once its white drawing area is painted.
+    wait_until 20 white_at 400 $((top + 300)) || echo "bench: the main window was not painted" >&2
+    # Start is the first tool button, at 8..33 x 2..27 of the client area.
+    xdotool mousemove --window "$window" 20 $((top + 14)) click 1
+    # Measured once the tone's trace is on the screen: the input delivers
+    # (the first samples of a sound server take a second or two).
+    tone_shown() { recording && [ "$(red_pixels "800x150+0+$((top + 180))")" -gt 0 ]; }
+    wait_until 30 tone_shown || true
   fi
   if recording; then
     cpu_entries+=("$(cpu_shares CPU_lmx "$program")")
@@ -117,7 +124,7 @@ else
     mkdir -p "$work/xoscope-home"
     HOME=$work/xoscope-home xoscope -A pulse >"$work/xoscope.log" 2>&1 &
     program=$!
-    sleep 3
+    wait_until 30 recording || true
     if recording; then
       cpu_entries+=("$(cpu_shares CPU_xoscope "$program")")
     else
@@ -132,7 +139,7 @@ else
   stop_signal
   stop_sound_server
 fi
-kill "$xvfb" 2>/dev/null || true
+stop_x_server
 xvfb=
 (IFS=,; echo "{\"benchmarks\": [${cpu_entries[*]}]}") >"$work/cpu.json"
 cat "$work/cpu.json"

@@ -14,6 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
+source scripts/lib/x-server.sh
 
 full=false
 case "${1:-}" in
@@ -30,24 +31,22 @@ bash scripts/build.sh >/dev/null
 generator=$BUILD_DIR/tools/lmx-signal
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lmx-screenshots-XXXXXX")
-xvfb= program=
+program=
 cleanup() {
   stop_signal
   [ -n "$program" ] && kill "$program" 2>/dev/null || true
   stop_sound_server
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  stop_x_server
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 step() { echo "screenshots: $*"; }
+fail() { echo "screenshots: $*" >&2; exit 1; }
 
-# A virtual display of its own; Xvfb picks a free number.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(cat "$work/display")
+# A virtual display of its own, without a window manager: the pictures show
+# the window's inside only.
+start_x_server "$work/x" 1024x768 || fail "no virtual display"
 
 start_sound_server "$work/pulse" || { echo "screenshots: the private sound server did not start" >&2; exit 1; }
 export XDG_CONFIG_HOME=$work/config  # default settings; yours stay untouched
@@ -62,34 +61,53 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^ Spectrometer L
 size=$(xprop -id "$window" WM_NORMAL_HINTS | sed -n 's/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
 [ -n "$size" ] && xdotool windowsize --sync "$window" $size
 xdotool windowfocus --sync "$window"
-sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$window")"
+top=$((HEIGHT - 566))  # the client area's top, under the menu bar
 
-# Menu commands by keyboard: Alt+S opens "Spectrum".
+# How many pure red pixels (the trace's colour) the window shows in the
+# client area's rectangle WIDTHxHEIGHT+X+Y.
+red_pixels() {
+  local size=$1 x=$2 y=$3
+  import -window "$window" -crop "$size+$x+$((top + y))" +repage -depth 8 txt:- 2>/dev/null | grep -c '#FF0000' || true
+}
+painted() {
+  import -window "$window" -crop "1x1+400+$((top + 300))" -depth 8 txt:- 2>/dev/null | grep -q '#FFFFFF'
+}
+windows_shown() { xdotool search --onlyvisible --pid "$program" 2>/dev/null | wc -l; }
+wait_until 20 painted || fail "the main window was not painted"
+shown=$(windows_shown)
+menu_open() { [ "$(windows_shown)" -gt "$shown" ]; }
+menu_closed() { [ "$(windows_shown)" -le "$shown" ]; }
+
+# Menu commands by keyboard: Alt+S opens "Spectrum", the key chooses the
+# command and closes the menu.
 menu() {
   xdotool key --clearmodifiers alt+s
-  sleep 0.4
+  wait_until 20 menu_open || fail "the Spectrum menu did not open"
   xdotool key "$1"
-  sleep 0.4
+  wait_until 20 menu_closed || fail "the Spectrum menu did not close"
 }
 shot() { import -window "$window" -strip "$1"; }
 # The top left corner (menu bar, Start and Stop) looks the same whenever no
 # recording runs.
 corner() { import -window "$window" -crop 60x48+0+0 -strip rgb:- | md5sum; }
 idle=$(corner)
-wait_until_idle() {
-  local limit=$1 waited=0
-  until [ "$(corner)" = "$idle" ]; do
-    sleep 5
-    waited=$((waited + 5))
-    [ $waited -lt "$limit" ] || { echo "screenshots: the recording did not end" >&2; exit 1; }
-  done
-}
+wait_until_idle() { wait_until "$1" is_idle || fail "the recording did not end"; }
+is_idle() { [ "$(corner)" = "$idle" ]; }
+is_busy() { [ "$(corner)" != "$idle" ]; }
+recording() { wait_until 20 is_busy || fail "the recording did not start"; }
+playing() { [ -n "$(pactl list short sink-inputs 2>/dev/null)" ]; }
+# The lamp's light reaches the upper part of the drawing area (the monitor's
+# trace of a dark input stays at its bottom half).
+lamp_shown() { [ "$(red_pixels 800x100 0 52)" -gt 0 ]; }
+# The scan's curve has reached point N (one pixel per point from x = 30).
+scanned_to() { [ "$(red_pixels 1x450 $((30 + $1)) 52)" -gt 0 ]; }
 
 step "monitor"
 play_signal "$generator" lamp --lead-in 0 --hold 4047
-sleep 1
+wait_until 20 playing || fail "the generator does not play"
 menu s  # Start, with "Input signal" checked
-sleep 3
+wait_until 30 lamp_shown || fail "the monitor shows no lamp light"
 mkdir -p docs
 shot docs/screenshot-monitor.png
 menu t  # Stop
@@ -99,14 +117,18 @@ step "scan"
 menu i  # uncheck "Input signal"
 if $full; then
   play_signal "$generator" lamp --lead-in 0
+  wait_until 20 playing || fail "the generator does not play"
   menu s
+  recording
   step "waiting for the whole scan (about 18 minutes)"
-  sleep 1050
-  wait_until_idle 300
+  wait_until_idle 1400
 else
   play_signal "$generator" lamp --lead-in 0 --sweep-seconds 84 --line-width 150
+  wait_until 20 playing || fail "the generator does not play"
   menu s
-  sleep 90
+  recording
+  # The generator's sweep fills the first 60 points (84 s); stopped a little after.
+  wait_until 180 scanned_to 62 || fail "the scan did not reach point 62"
   menu t
   wait_until_idle 30
 fi
