@@ -47,9 +47,12 @@ bool Supported(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t atom)
 
 // Asks the window manager which frame it will draw around the unmapped
 // window and waits (at most 200 ms) for its answer in _NET_FRAME_EXTENTS.
+// A manager that lists the request but left it unanswered once is not asked
+// again, so that the program waits for it at most once in a run.
 QMargins AskWindowManager(QWidget& window) {
+  static bool unanswered = false;
   const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11) return QMargins();
+  if (!x11 || unanswered) return QMargins();
   xcb_connection_t* connection = x11->connection();
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
   const xcb_atom_t request = Atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
@@ -77,6 +80,7 @@ QMargins AskWindowManager(QWidget& window) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  unanswered = true;
   return QMargins();
 }
 #endif
