@@ -7,11 +7,20 @@
 #include <vector>
 
 #include "CaptureFormat.h"
+
+// The real back end of this build: PortAudio's on Linux, the wave-input
+// API's on Windows.
+#ifdef _WIN32
+#include "WaveInApiSource.h"
+using RealBackEnd = WaveInApiSource;
+#else
 #include "PortAudioSource.h"
+using RealBackEnd = PortAudioSource;
+#endif
 
 class RecordingSource : public AudioSource {
  public:
-  explicit RecordingSource(PortAudioSource& inner) : inner_(inner) {}
+  explicit RecordingSource(RealBackEnd& inner) : inner_(inner) {}
 
   // What one take() call handed over. `cycle` counts the discards since the
   // last clear(): a capture cycle starts with one. `buffer` is the whole armed
@@ -91,5 +100,5 @@ class RecordingSource : public AudioSource {
   }
 
  private:
-  PortAudioSource& inner_;
+  RealBackEnd& inner_;
 };

@@ -63,11 +63,11 @@ bool SignalPlayer::start(const std::vector<std::string>& generatorArgs) {
   // 300 ms (instead of PulseAudio's 2 s) lets the signal arrive sooner.
   const std::vector<std::string> pacat = {"pacat", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
                                           "--device=null", "--client-name=lmx-e2e", "--latency-msec=300"};
-  generator_ = spawn(generator, -1, fds[1], 0);
-  if (generator_ > 0) pacat_ = spawn(pacat, fds[0], -1, generator_);
+  group_ = spawn(generator, -1, fds[1], 0);
+  if (group_ > 0) pacat_ = spawn(pacat, fds[0], -1, group_);
   close(fds[0]);
   close(fds[1]);
-  if (generator_ < 0 || pacat_ < 0) {
+  if (group_ < 0 || pacat_ < 0) {
     stop();
     return false;
   }
@@ -77,14 +77,19 @@ bool SignalPlayer::start(const std::vector<std::string>& generatorArgs) {
 void SignalPlayer::stop() {
   // Both are ended and awaited, so that their sound has left the sink before
   // the next signal starts.
-  if (generator_ > 0) kill(-generator_, SIGTERM);  // the group: the generator and pacat
-  reap(generator_);
+  if (group_ > 0) kill(-group_, SIGTERM);  // the generator and pacat
+  reap(group_);
   reap(pacat_);
-  const bool wasPlaying = generator_ > 0;
-  generator_ = pacat_ = -1;
+  const bool wasPlaying = group_ > 0;
+  group_ = pacat_ = -1;
   // The server notices a client's end on its own schedule; until it has
   // removed the stream, the stream still plays into the sink.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (wasPlaying && streamsPlaying() > 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+bool SignalServer(pid_t server, ServerSignal signal) {
+  const int number = signal == ServerSignal::Freeze ? SIGSTOP : signal == ServerSignal::Thaw ? SIGCONT : SIGKILL;
+  return kill(server, number) == 0;
 }

@@ -2,7 +2,10 @@
 #pragma once
 // Plays a signal of our generator (tools/signal) into the private sound
 // server's null sink: `lmx-signal ARGS | pacat ...`, both in a process group
-// of their own that stop() ends and waits for. Both die with the test process.
+// of their own that stop() ends and waits for. On Linux (SignalPlayer.cpp)
+// both die with the test process. The Windows build runs under Wine and
+// starts the same pipeline natively (SignalPlayerWine.cpp); what a killed
+// test leaves playing, with-sound-server.sh ends.
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -24,6 +27,12 @@ class SignalPlayer {
   static int streamsPlaying();
 
  private:
-  pid_t generator_ = -1;
-  pid_t pacat_ = -1;
+  pid_t group_ = -1;  // the pipeline's process group, led by its first process
+  pid_t pacat_ = -1;  // awaited after the group has ended (Linux: a child of ours)
 };
+
+// What a test does to the sound server's process (as kill(1) would): freeze
+// it, as a busy machine can hold it up, let it go on, or end it. False when
+// the process could not be signalled.
+enum class ServerSignal { Freeze, Thaw, Kill };
+bool SignalServer(pid_t server, ServerSignal signal);

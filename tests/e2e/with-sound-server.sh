@@ -4,7 +4,7 @@
 # runs the test binary against it, and last runs the test that kills the
 # server in the middle of a scan.
 #
-#   with-sound-server.sh ROUTE TEST_BINARY [PLUGIN_DIR]
+#   with-sound-server.sh ROUTE TEST_BINARY [PLUGIN_DIR | WINE_RUNNER GENERATOR]
 #
 # ROUTE is the way the samples reach the program:
 #   pulseaudio      PulseAudio, through ALSA's "pulse" device
@@ -12,11 +12,16 @@
 #   pipewire-alsa   PipeWire, through the "pipewire" device of pipewire-alsa;
 #                   where that package is not installed, its plug-in comes
 #                   from PLUGIN_DIR (scripts/lib/packages.sh unpacks it there)
+#   wine            PulseAudio, through the wave-input device "PulseAudio" of
+#                   Wine's audio driver (winepulse): TEST_BINARY is the Windows
+#                   build's, run by WINE_RUNNER (the build's wine-run.sh, which
+#                   keeps a Wine prefix of its own); it plays its signals with
+#                   GENERATOR, lmx-signal built for this machine
 #
 # A sound server that cannot start fails the run under CI (CI=true); elsewhere
 # the run is skipped with exit code 77 (CTest reports it as skipped).
 set -euo pipefail
-route=$1 test_binary=$2 plugin_dir=${3:-}
+route=$1 test_binary=$2 plugin_dir=${3:-} runner=()
 source "$(dirname "$0")/../../scripts/lib/sound-server.sh"
 
 cannot() {
@@ -32,8 +37,13 @@ case $route in
   pulseaudio) server=pulseaudio device=pulse ;;
   pipewire-pulse) server=pipewire device=pulse ;;
   pipewire-alsa) server=pipewire device=pipewire ;;
-  *) echo "usage: with-sound-server.sh pulseaudio|pipewire-pulse|pipewire-alsa TEST_BINARY [PLUGIN_DIR]" >&2; exit 2 ;;
+  wine) server=pulseaudio device=PulseAudio runner=("${3:?the Wine runner}") ;;
+  *) echo "usage: with-sound-server.sh pulseaudio|pipewire-pulse|pipewire-alsa|wine TEST_BINARY [PLUGIN_DIR | WINE_RUNNER GENERATOR]" >&2; exit 2 ;;
 esac
+if [ "$route" = wine ]; then
+  [ -x "${4:-}" ] || cannot "the generator lmx-signal for this machine is not at ${4:-(no path given)} (scripts/windows-build.sh builds it)"
+  command -v wine >/dev/null || cannot "wine is not installed"
+fi
 
 # The ALSA devices as a PipeWire desktop has them: where pipewire-alsa is
 # installed, its "pipewire" device comes before "pulse" in ALSA's list; the
@@ -48,7 +58,22 @@ if [ "$route" = pipewire-pulse ] && pipewire_alsa_installed; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lmx-e2e-XXXXXX")
+# Under Wine the test's signals play from processes of their own, not the
+# test's children (tests/e2e/wine-native.sh): a test that ends without
+# stopping them leaves their process groups listed here.
+export LMX_E2E_NATIVE_DIR=$work/native
+mkdir "$LMX_E2E_NATIVE_DIR"
+stop_left_signals() {
+  local group
+  for group in "$LMX_E2E_NATIVE_DIR"/*.group; do
+    [ -e "$group" ] || continue
+    group=${group##*/}
+    kill -KILL -- "-${group%.group}" 2>/dev/null || true
+    rm -f "$LMX_E2E_NATIVE_DIR/$group"
+  done
+}
 cleanup() {
+  stop_left_signals
   stop_sound_server
   rm -rf "$work"
 }
@@ -62,13 +87,18 @@ export LMX_E2E_SERVER=$server LMX_E2E_DEVICE=$device LMX_E2E_SERVER_PID=$SOUND_S
 export XDG_CONFIG_HOME=$work/config
 
 # The test binary, like the server, ends with this script, however it ends.
-run() { setpriv --pdeathsig KILL timeout "$1" setpriv --pdeathsig KILL "$test_binary" --gtest_filter="$2"; }
+run() {
+  local status=0
+  setpriv --pdeathsig KILL timeout "$1" setpriv --pdeathsig KILL "${runner[@]}" "$test_binary" --gtest_filter="$2" || status=$?
+  stop_left_signals
+  return $status
+}
 status=0
 run 180 'RealSoundServer.*' || status=1
 # Ends the server: only after everything that needs it.
 run 60 'LostSoundServer.*' || status=1
 if [ $status -ne 0 ]; then
   echo "e2e: FAILED; the sound server's log:" >&2
-  tail -n 30 "$work/server"/*.log "$work/server"/*.err >&2 2>/dev/null || true
+  tail -n 30 "$work/server"/*.log "$work/server"/*.err "$LMX_E2E_NATIVE_DIR/native.log" >&2 2>/dev/null || true
 fi
 exit $status
