@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Cross-builds the program for 64-bit Windows with mingw-w64: lmx.exe and the
+# unit tests, into build-windows/ (the "windows" preset). Before that it
+# prepares the Qt for mingw (scripts/windows-sdk.sh) and builds lmx-icon-png
+# for this machine into build-windows-tools/, which renders the icons (the
+# Qt for mingw has no SVG). Extra arguments go to CMake's configure step of
+# the Windows build. `ctest --preset windows` then runs the tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/windows-sdk.sh
+bash scripts/install-deps.sh
+ensure() { source scripts/lib/packages.sh && ensure_packages "$@"; }
+ensure libgtest-dev ninja-build
+
+jobs=${LMX_JOBS:-2}
+cmake -S . -B build-windows-tools -DCMAKE_BUILD_TYPE=Release -DLMX_TESTS=OFF -DLMX_BENCH=OFF >/dev/null
+cmake --build build-windows-tools --target lmx-icon-png -j"$jobs"
+
+cmake --preset windows "$@" >/dev/null
+cmake --build --preset windows -j"$jobs"
