@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "SystemAudioSource.h"
+
 #ifdef LMX_HAVE_ALSA
 #include <alsa/asoundlib.h>
 #endif
@@ -226,4 +228,9 @@ void PortAudioSource::close() {
   if (Pa_IsStreamStopped(stream) == 0) Pa_AbortStream(stream);
   Pa_CloseStream(stream);
   deviceName_.clear();
+}
+
+AudioSource& SystemAudioSource() {
+  static PortAudioSource source;
+  return source;
 }

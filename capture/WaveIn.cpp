@@ -5,7 +5,7 @@
 
 #include "CaptureFormat.h"
 #include "Clock.h"
-#include "PortAudioSource.h"
+#include "SystemAudioSource.h"
 
 namespace {
 
@@ -18,11 +18,6 @@ struct DeviceState {
   uint64_t lastDelivered = 0;
   int64_t lastArrivalMs = 0;
 } state;
-
-AudioSource& realSource() {
-  static PortAudioSource source;
-  return source;
-}
 
 size_t armedSamples() { return CaptureHdr.dwBufferLength / sizeof(int16_t); }
 
@@ -50,7 +45,7 @@ void watchDelivery() {
 
 }  // namespace
 
-AudioSource& audioSource() { return installed ? *installed : realSource(); }
+AudioSource& audioSource() { return installed ? *installed : SystemAudioSource(); }
 
 AudioSource* SetAudioSource(AudioSource* source) { return std::exchange(installed, source); }
 
