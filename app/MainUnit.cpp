@@ -23,6 +23,7 @@
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 #include "Monitor.h"
+#include "NamedIcon.h"
 #include "Scan.h"
 #include "Settings.h"
 #include "Startunit.h"
@@ -53,8 +54,6 @@ constexpr int kButtonTop = 2;
 constexpr int kButtonSize = 25;
 constexpr int kStatusBarHeight = 19;
 const QRect kDrawingArea(0, kToolBarHeight, kClientWidth, kStatusBarTop - kToolBarHeight);
-
-QIcon Icon(const char* name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))); }
 
 }  // namespace
 
@@ -97,7 +96,7 @@ TMainForm::TMainForm(QWidget* parent)
                               Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral(" Spectrometer LMX"));
-  setWindowIcon(Icon("lmx"));
+  setWindowIcon(NamedIcon("lmx"));
   ApplyFormLook(*this);
 
   Client = new ClientArea(Plot, this);
@@ -123,7 +122,7 @@ void TMainForm::buildToolBar() {
     b->setObjectName(QLatin1String(name));
     b->setGeometry(x, kButtonTop, kButtonSize, kButtonSize);
     b->setAutoRaise(true);  // flat
-    b->setIcon(Icon(icon));  // the disabled state is drawn grayed from the same picture
+    b->setIcon(NamedIcon(icon));  // the disabled state is drawn grayed from the same picture
     b->setIconSize(QSize(16, 16));
     b->setToolTip(QLatin1String(tip));
     b->setFocusPolicy(Qt::NoFocus);
@@ -146,7 +145,7 @@ void TMainForm::buildMenus() {
   auto entry = [this](QMenu* menu, const char* name, const char* text, const char* icon) {
     QAction* action = menu->addAction(QString::fromUtf8(text));
     action->setObjectName(QLatin1String(name));
-    if (icon) action->setIcon(Icon(icon));
+    if (icon) action->setIcon(NamedIcon(icon));
     action->setIconVisibleInMenu(true);
     return action;
   };

@@ -7,6 +7,7 @@
 
 #include "IntegerText.h"
 #include "MessageBoxes.h"
+#include "NamedIcon.h"
 #include "Settings.h"
 #include "WindowLook.h"
 
@@ -68,11 +69,11 @@ TToolsBox::TToolsBox(QWidget* parent)
   StartEdit = MakeEdit(this, "StartEdit", QRect(160, 72, 65, 21));
   EndEdit = MakeEdit(this, "EndEdit", QRect(160, 104, 65, 21));
 
-  OkButton = new QPushButton(QIcon(QStringLiteral(":/icons/ok.svg")), QStringLiteral("OK"), this);
+  OkButton = new QPushButton(NamedIcon("ok"), QStringLiteral("OK"), this);
   OkButton->setObjectName(QStringLiteral("OkButton"));
   OkButton->setGeometry(32, 176, 75, 25);
   OkButton->setDefault(true);  // Enter
-  CancelButton = new QPushButton(QIcon(QStringLiteral(":/icons/cancel.svg")), QStringLiteral("Cancel"), this);
+  CancelButton = new QPushButton(NamedIcon("cancel"), QStringLiteral("Cancel"), this);
   CancelButton->setObjectName(QStringLiteral("CancelButton"));
   CancelButton->setGeometry(176, 176, 75, 25);
   // Escape and the close box reject the dialog, as Cancel does.

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <utility>
 
+#include "NamedIcon.h"
 #include "Version.h"
 #include "WindowLook.h"
 
@@ -109,7 +110,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
   ProgramIcon->setGeometry(8, 56, 41, 41);
   ProgramIcon->setScaledContents(true);
-  ProgramIcon->setPixmap(QIcon(QStringLiteral(":/icons/lmx.svg")).pixmap(QSize(41, 41)));
+  ProgramIcon->setPixmap(NamedIcon("lmx").pixmap(QSize(41, 41)));
 
   ProductName = new ShadowLabel(QStringLiteral("Lumetra"), QPoint(64, 24), kLowerLeft, this);
   ProductName->setObjectName(QStringLiteral("ProductName"));
