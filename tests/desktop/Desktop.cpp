@@ -356,20 +356,20 @@ bool Program::openMenu() const {
           if (!before.contains(window)) return InkIn(Screen(Inside(window)), QRect(0, 0, 10000, 10000), Dark).pixels > 0;
         return false;
       },
-      10000);
+      60000);
 }
 
 bool Program::menuClosed() const {
-  return WaitUntil([&] { return WindowsOf(pid()).size() <= menuBaseline_; }, 10000);
+  return WaitUntil([&] { return WindowsOf(pid()).size() <= menuBaseline_; }, 60000);
 }
 
 bool Program::settle(int toolX) const {
   const QRect button = at(QRect(toolX, 2, 24, 24));
   const QImage before = Screen(button);
   Press(at(QPoint(toolX + 12, 14)));
-  const bool pressed = WaitUntil([&] { return Screen(button) != before; }, 10000);
+  const bool pressed = WaitUntil([&] { return Screen(button) != before; }, 60000);
   Release(at(QPoint(kClientWidth / 2, 14)));  // on the empty tool bar: no click
-  const bool released = WaitUntil([&] { return Screen(button) == before; }, 10000);
+  const bool released = WaitUntil([&] { return Screen(button) == before; }, 60000);
   return pressed && released;
 }
 

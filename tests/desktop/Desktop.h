@@ -49,9 +49,9 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
 
 // The first visible window whose name matches `pattern` (xdotool's regular
 // expressions), waiting up to `timeoutMs`; empty when there is none.
-QString FindWindow(const QString& pattern, int timeoutMs = 10000);
+QString FindWindow(const QString& pattern, int timeoutMs = 60000);
 // Waits until no visible window's name matches `pattern`; false when one still does after `timeoutMs`.
-bool WaitUntilGone(const QString& pattern, int timeoutMs = 10000);
+bool WaitUntilGone(const QString& pattern, int timeoutMs = 60000);
 // The names of the visible windows of process `pid`.
 QStringList WindowsOf(qint64 pid);
 // A window's inside on the screen, and the frame its window manager puts
@@ -89,7 +89,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   // Waits for the main window; false when it did not come.
-  bool waitForMainWindow(int timeoutMs = 20000);
+  bool waitForMainWindow(int timeoutMs = 60000);
   qint64 pid() const { return process_.processId(); }
   const QString& mainWindow() const { return mainWindow_; }
   // The screen position of a point of the client area (layout coordinates).

@@ -53,6 +53,10 @@ bool StartEnabled(const Program& program) {
   return InkIn(program.clientArea(), Px(QRect(8, 2, 25, 25)), green).pixels > 0;
 }
 
+// The limit of every wait for the program: generous, for a busy machine and
+// the sanitizers, which slow the program down many times over.
+constexpr int kPatience = 60000;
+
 // Time limits hold in the plain build only: the sanitizers slow the drawing
 // by a factor that differs from one code path to the next.
 #ifdef LMX_SANITIZED
@@ -136,7 +140,7 @@ TEST(Desktop, TextsNeitherOverlapNorAreCut) {
         shot = Screen(Inside(about));
         return InkIn(shot, Row(28, 160, 248), Blue).pixels > 0;
       },
-      10000))
+      kPatience))
       << "the about window was not painted";
   KeepShot(shot, QStringLiteral("about"));
   EXPECT_LT(InkIn(shot, Row(63, 24, 248, 20), Blue).last, Px(248)) << "title";
@@ -170,7 +174,7 @@ TEST(Desktop, TextsNeitherOverlapNorAreCut) {
         dialog = Screen(Inside(settings));
         return InkIn(dialog, Row(31, 104, 160), Dark).pixels > 0;
       },
-      10000))
+      kPatience))
       << "the settings dialog was not painted";
   KeepShot(dialog, QStringLiteral("settings"));
   for (const LabelAndLink row : {LabelAndLink{32, 32, 112}, LabelAndLink{32, 72, 160}, LabelAndLink{32, 104, 160}}) {
@@ -189,7 +193,7 @@ TEST(Desktop, TextsNeitherOverlapNorAreCut) {
         range = InkIn(client, Row(252, kStatusBarTop + 2, 799, 15), Dark);
         return range.pixels > 0;
       },
-      10000))
+      kPatience))
       << "no range in the status bar";
   KeepShot(client, QStringLiteral("status-range"));
   EXPECT_LT(range.last, Px(797));
@@ -200,12 +204,12 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
   ASSERT_TRUE(program.waitForMainWindow());
   // The monitor's trace (silence: a flat line at y = 250) is on the screen.
   program.clickTool(kStart);
-  ASSERT_TRUE(WaitUntil([&] { return Red(program.clientArea().pixel(Px(400), Px(250))); }, 10000))
+  ASSERT_TRUE(WaitUntil([&] { return Red(program.clientArea().pixel(Px(400), Px(250))); }, kPatience))
       << "no monitor trace on the screen";
   KeepShot(program.clientArea(), QStringLiteral("monitor"));
   EXPECT_FALSE(StartEnabled(program));
   program.clickTool(kStop);
-  ASSERT_TRUE(WaitUntil([&] { return StartEnabled(program); }, 10000)) << "the monitor did not stop";
+  ASSERT_TRUE(WaitUntil([&] { return StartEnabled(program); }, kPatience)) << "the monitor did not stop";
   ASSERT_TRUE(program.openMenu());
   Key(QStringLiteral("i"));  // "Input signal" off: Start records a spectrum
   ASSERT_TRUE(program.menuClosed());
@@ -220,7 +224,7 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
         shown = program.clientArea();
         return shown.pixel(axis) == kAxisGray && !Red(shown.pixel(Px(400), Px(250)));
       },
-      10000);
+      kPatience);
   const qint64 elapsed = sinceStart.elapsed();
   KeepShot(shown, QStringLiteral("scan-start"));
   ASSERT_TRUE(axesShown) << "the old picture stays on the screen";
@@ -286,7 +290,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   Type(file);
   Key(QStringLiteral("Return"));
   EXPECT_TRUE(WaitUntilGone(QStringLiteral("^ Open spectrum...$"))) << "the dialog stayed open";
-  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, kPatience));
   // A completion list would come while the program handles what followed
   // the typing; the menu opens only after that.
   ASSERT_TRUE(program.settle(kSettings));
@@ -303,7 +307,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
         dialog = Screen(Inside(open));
         return InkIn(dialog, dialog.rect(), [](QRgb c) { return qRed(c) > 200 && qRed(c) - qGreen(c) > 40; }).pixels > 20;
       },
-      10000))
+      kPatience))
       << "the preview shows no picture";
   KeepShot(dialog, QStringLiteral("open-dialog"));
   CloseWith(QStringLiteral("Escape"), QStringLiteral("^ Open spectrum...$"));
@@ -320,7 +324,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   }
   Type(file);
   Key(QStringLiteral("Return"));
-  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, black); }, 10000)) << "no overlay after Compare";
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, black); }, kPatience)) << "no overlay after Compare";
   ASSERT_TRUE(program.settle(kSettings));  // the repaints after the dialog are done
   KeepShot(program.clientArea(), Compositing() ? QStringLiteral("compare-composited") : QStringLiteral("compare"));
   EXPECT_TRUE(curveIs(program, black)) << "the overlay was wiped by the repaint after the dialog";
@@ -337,7 +341,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   ASSERT_FALSE(FindWindow(QStringLiteral("^xmessage$")).isEmpty());
   cover.kill();
   cover.waitForFinished();
-  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, 10000)) << "the overlay stayed after a repaint";
+  EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, kPatience)) << "the overlay stayed after a repaint";
 }
 
 int main(int argc, char** argv) {
