@@ -45,9 +45,9 @@ some_stream() { [ "$(streams)" != 0 ]; }
 group_runs() { ps -e -o pgid=,stat= | awk -v group="$1" '$1 == group && $2 !~ /^Z/ { found = 1 } END { exit !found }'; }
 no_group() { ! group_runs "$1"; }
 
-# The same pipeline as SignalPlayer.cpp's. It first closes the descriptors
-# that Wine passes on (its server connection among them), which a signal that
-# outlives the test must not hold.
+# The same pipeline as SignalPlayer.cpp's. It first closes every descriptor
+# but its standard ones: Wine passes some of its own on, and a signal that
+# outlives the test must not hold them (nor, through them, CTest's output).
 pipeline='for fd in $(ls /proc/$$/fd); do [ "$fd" -gt 2 ] && eval "exec $fd>&-"; done 2>/dev/null
 exec "$0" "$@" | exec pacat --raw --format=s16le --rate=44100 --channels=1 --device=null --client-name=lmx-e2e --latency-msec=300'
 
