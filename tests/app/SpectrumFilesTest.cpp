@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QDir>
 #include <QExposeEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -30,6 +31,21 @@ class SpectrumFiles : public MainFormFixture {
     MainFormFixture::TearDown();
   }
   QString path(const char* name) { return QString::fromStdString(env.directory()) + "/" + name; }
+  // The path as the program shows it: with the system's separators.
+  QString shown(const char* name) { return QDir::toNativeSeparators(path(name)); }
+  // The system's sentence for a file, or the folder of one, that is not
+  // there: on Windows the system's message as Qt gives it, elsewhere
+  // strerror(ENOENT) with a full stop.
+  static QString notThere(const QString& missing) {
+#ifdef _WIN32
+    QFile probe(missing);
+    probe.open(QIODevice::ReadOnly);
+    return probe.errorString();
+#else
+    Q_UNUSED(missing);
+    return QStringLiteral("No such file or directory.");
+#endif
+  }
   // A short scan of a constant input, stopped after `points` points.
   void scan(int16_t input, int points = 40) {
     env.audio.signal = [input](int, size_t) { return input; };
@@ -69,7 +85,7 @@ TEST_F(SpectrumFiles, SaveThenOpenReproducesThePicture) {
   scan(60);
   const QImage saved = MainForm->Plot.PlotImage().copy();
   save(path("a.bmp"));
-  EXPECT_EQ(MainForm->StatusBar->PanelText(1), path("a.bmp"));
+  EXPECT_EQ(MainForm->StatusBar->PanelText(1), shown("a.bmp"));
   EXPECT_EQ(MainForm->SavedMarker(), path("a.bmp"));
   QFile file(path("a.bmp"));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -130,7 +146,7 @@ TEST_F(SpectrumFiles, CompareOverlaysTheStoredCurveInBlackOnTheWindowOnly) {
   EXPECT_EQ(countColour(window, kAxisGray), 0);
   EXPECT_EQ(countColour(window, kWindowText), countColour(plot, kWindowText) + red + gray);
   EXPECT_EQ(MainForm->Plot.PlotImage(), plot);
-  EXPECT_EQ(MainForm->StatusBar->PanelText(1), path("reference.bmp"));
+  EXPECT_EQ(MainForm->StatusBar->PanelText(1), shown("reference.bmp"));
 
   // A repaint asked by the window system removes the overlay.
   QExposeEvent expose(QRegion(0, 0, 800, 600));
@@ -170,8 +186,13 @@ TEST_F(SpectrumFiles, OpenDialogStartsWithTheLastFileOfOpenOrCompare) {
 }
 
 TEST_F(SpectrumFiles, NamesTypedFromTheHomeFolderWorkInSaveOpenAndCompare) {
+  // HOME names the home folder on POSIX systems. Windows takes the user's
+  // profile folder whatever the environment says: the file goes there, and
+  // is removed before and after.
   const QByteArray home = qgetenv("HOME");
   qputenv("HOME", QByteArray::fromStdString(env.directory()));
+  const QString typed = QDir::homePath() + QStringLiteral("/typed.bmp");
+  QFile::remove(typed);
   QStringList chosen;
   SetFileDialogResponder([&](FileDialog& dialog) {
     dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("~/typed.bmp"));
@@ -184,9 +205,10 @@ TEST_F(SpectrumFiles, NamesTypedFromTheHomeFolderWorkInSaveOpenAndCompare) {
   MainForm->OpenButton->click();
   MainForm->CompButton->click();
   qputenv("HOME", home);
-  EXPECT_EQ(chosen, QStringList(3, path("typed.bmp")));
+  EXPECT_EQ(chosen, QStringList(3, typed));
   EXPECT_TRUE(env.boxes.empty());
-  EXPECT_EQ(MainForm->SavedMarker(), path("typed.bmp"));
+  EXPECT_EQ(MainForm->SavedMarker(), typed);
+  QFile::remove(typed);
 }
 
 TEST_F(SpectrumFiles, ASmallerOpenedPictureKeepsItsSizeAndAScanDrawsIntoIt) {
@@ -250,10 +272,12 @@ TEST_F(SpectrumFiles, ErrorsEndTheCommandAndChangeNothing) {
     EXPECT_EQ(box.title, "Spectrometer LMX");
     EXPECT_EQ(box.kind, BoxKind::Error);
   }
-  EXPECT_EQ(env.boxes[0].text, "Cannot open file \"" + path("missing.bmp") + "\". No such file or directory.");
+  EXPECT_EQ(env.boxes[0].text,
+            "Cannot open file \"" + shown("missing.bmp") + "\". " + notThere(path("missing.bmp")));
   EXPECT_EQ(env.boxes[1].text, "Bitmap image is not valid.");
   EXPECT_EQ(env.boxes[2].text,
-            "Cannot create file \"" + path("no-such-folder/x.bmp") + "\". No such file or directory.");
+            "Cannot create file \"" + shown("no-such-folder/x.bmp") + "\". " +
+                notThere(path("no-such-folder/x.bmp")));
   EXPECT_EQ(env.boxes[3].text, "Stream read error.");
   expectNothingChanged(plot, panel, marker);
   EXPECT_EQ(ReadBitmapFile(path("kept.bmp")), plot);
@@ -335,6 +359,7 @@ TEST_F(SpectrumFiles, SaveDataIntoAMissingFolderShowsTheErrorAndWritesNothing) {
   EXPECT_EQ(env.boxes[0].title, "Spectrometer LMX");
   EXPECT_EQ(env.boxes[0].kind, BoxKind::Error);
   EXPECT_EQ(env.boxes[0].text,
-            "Cannot create file \"" + path("no-such-folder/data.csv") + "\". No such file or directory.");
+            "Cannot create file \"" + shown("no-such-folder/data.csv") + "\". " +
+                notThere(path("no-such-folder/data.csv")));
   EXPECT_FALSE(QFileInfo::exists(path("no-such-folder")));
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <cstdlib>
 #include <filesystem>
 
@@ -10,9 +12,10 @@
 #include "WaveIn.h"
 
 std::string MakeTemporaryDirectory() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "lmx-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) std::abort();
-  return pattern;
+  QTemporaryDir directory(QDir::tempPath() + QStringLiteral("/lmx-test-XXXXXX"));
+  if (!directory.isValid()) std::abort();
+  directory.setAutoRemove(false);
+  return QFile::encodeName(directory.path()).toStdString();
 }
 
 void RemoveDirectory(const std::string& path) {
