@@ -363,14 +363,17 @@ bool Program::menuClosed() const {
   return WaitUntil([&] { return WindowsOf(pid()).size() <= menuBaseline_; }, 60000);
 }
 
-bool Program::settle(int toolX) const {
-  const QRect button = at(QRect(toolX, 2, 24, 24));
-  const QImage before = Screen(button);
+qint64 Program::settle(int toolX) const {
+  const QRect button = Px(QRect(toolX, 2, 24, 24));
+  const QImage before = clientArea().copy(button);
+  QElapsedTimer sincePress;
   Press(at(QPoint(toolX + 12, 14)));
-  const bool pressed = WaitUntil([&] { return Screen(button) != before; }, 60000);
+  sincePress.start();
+  const bool pressed = WaitUntil([&] { return clientArea().copy(button) != before; }, 60000);
+  const qint64 reaction = sincePress.elapsed();
   Release(at(QPoint(kClientWidth / 2, 14)));  // on the empty tool bar: no click
-  const bool released = WaitUntil([&] { return Screen(button) == before; }, 60000);
-  return pressed && released;
+  const bool released = WaitUntil([&] { return clientArea().copy(button) == before; }, 60000);
+  return pressed && released ? reaction : -1;
 }
 
 QImage Program::clientArea() const { return Screen(QRect(clientOrigin_, QSize(Px(kClientWidth), Px(kClientHeight)))); }

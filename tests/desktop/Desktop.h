@@ -106,8 +106,10 @@ class Program {
   // given so far and painted what they changed: presses the tool bar button
   // at layout x and lets go beside it, so that no command runs. The button
   // shows itself pressed only after what came before was handled, and in
-  // the same paint. False when the button showed no press or stayed pressed.
-  bool settle(int toolX) const;
+  // the same paint. Returns the milliseconds from the press to its look on
+  // the screen, read as clientArea() reads it; -1 when the button showed no
+  // press or stayed pressed.
+  qint64 settle(int toolX) const;
   // The client area as shown now.
   QImage clientArea() const;
 

@@ -58,7 +58,8 @@ bool StartEnabled(const Program& program) {
 constexpr int kPatience = 60000;
 
 // Time limits hold in the plain build only: the sanitizers slow the drawing
-// by a factor that differs from one code path to the next.
+// by a factor that differs from one code path to the next. There a limit is
+// set relative to what the machine takes at the moment for a click's answer.
 #ifdef LMX_SANITIZED
 constexpr bool kTimed = false;
 #else
@@ -213,6 +214,10 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
   ASSERT_TRUE(program.openMenu());
   Key(QStringLiteral("i"));  // "Input signal" off: Start records a spectrum
   ASSERT_TRUE(program.menuClosed());
+  // How long a click takes now to show on the screen (a busy machine's
+  // scheduling, reading the screen): the axes may take that twice on top.
+  const qint64 reaction = program.settle(kSettings);
+  ASSERT_GE(reaction, 0);
 
   const QPoint axis = Px(QPoint(29, 300));
   QElapsedTimer sinceStart;
@@ -229,7 +234,8 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
   KeepShot(shown, QStringLiteral("scan-start"));
   ASSERT_TRUE(axesShown) << "the old picture stays on the screen";
   if (kTimed) {
-    EXPECT_LT(elapsed, 500) << "the axes reached the screen after " << elapsed << " ms";
+    EXPECT_LT(elapsed, 500 + 2 * reaction)
+        << "the axes reached the screen after " << elapsed << " ms; a pressed button after " << reaction << " ms";
   }
   // The status text " Spectrum record" is there too.
   EXPECT_GT(InkIn(shown, Row(2, kStatusBarTop + 2, 249), Dark).pixels, 0);
@@ -293,7 +299,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   EXPECT_TRUE(WaitUntil([&] { return curveIs(program, Red); }, kPatience));
   // A completion list would come while the program handles what followed
   // the typing; the menu opens only after that.
-  ASSERT_TRUE(program.settle(kSettings));
+  ASSERT_GE(program.settle(kSettings), 0);
   EXPECT_EQ(WindowsOf(program.pid()), mainOnly);
 
   // Reopened, the dialog proposes that file and its preview shows it.
@@ -325,7 +331,7 @@ TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {
   Type(file);
   Key(QStringLiteral("Return"));
   EXPECT_TRUE(WaitUntil([&] { return curveIs(program, black); }, kPatience)) << "no overlay after Compare";
-  ASSERT_TRUE(program.settle(kSettings));  // the repaints after the dialog are done
+  ASSERT_GE(program.settle(kSettings), 0);  // the repaints after the dialog are done
   KeepShot(program.clientArea(), Compositing() ? QStringLiteral("compare-composited") : QStringLiteral("compare"));
   EXPECT_TRUE(curveIs(program, black)) << "the overlay was wiped by the repaint after the dialog";
   EXPECT_EQ(WindowsOf(program.pid()), mainOnly);
