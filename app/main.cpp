@@ -5,9 +5,11 @@
 #include <cstdio>
 
 #include "Application.h"
+#include "LayoutFont.h"
 #include "MainUnit.h"
 #include "MessageBoxes.h"
 #include "Version.h"
+#include "WindowLook.h"
 
 namespace {
 
@@ -42,6 +44,7 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(QStringLiteral("help"))) parser.showHelp();
   }
 
+  ChooseFontEngine();
   QApplication application(argc, argv);
   // The program reads nothing else from its command line (a file dropped on
   // its launcher, say): it starts as always and only notes what it left.
@@ -53,6 +56,10 @@ int main(int argc, char* argv[]) {
   // window icon itself is not used).
   QGuiApplication::setDesktopFileName(QStringLiteral("org.spectrometerlmx.lmx"));
   QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
+  // Message boxes, file dialogs and menus in the windows' font too (on
+  // Windows Qt would give them the system's dialog font, whose face Wine may
+  // lack).
+  QApplication::setFont(FormFont());
   AnswerBoxesWhereNothingIsShown();
   CreateForms();
   MainForm->show();

@@ -5,12 +5,18 @@
 // of the same widths (Tahoma) comes next, then the nearest sans serif.
 #include <QFont>
 
-// Makes the faces available where the system has them outside fontconfig's
-// folders (Debian's fonts-wine); call once the application exists.
+// Chooses the font engine whose glyph widths the layout assumes (on Windows
+// Qt's FreeType engine); call before the application exists.
+void ChooseFontEngine();
+
+// Makes the faces available where the system keeps them out of the programs'
+// reach: Debian's fonts-wine outside fontconfig's folders, and under Wine
+// Wine's own Tahoma; call once the application exists.
 void LoadLayoutFonts();
 
 // The layout's face at 8 points. "MS Sans Serif" is a bitmap face with the
 // pixel sizes of a device pixel ratio of 1 only; `scalableOnly` leaves it out.
+// On Windows it is left out too where Qt would show it at another size.
 QFont LayoutFont(bool scalableOnly = false);
 
 // The plot's text: the layout's face in plain black and white pixels.

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <utility>
 
+#include "LayoutFont.h"
 #include "NamedIcon.h"
 #include "Version.h"
 #include "WindowLook.h"
@@ -114,7 +115,9 @@ TAboutBox::TAboutBox(QWidget* parent)
 
   ProductName = new ShadowLabel(QStringLiteral("Lumetra"), QPoint(64, 24), kLowerLeft, this);
   ProductName->setObjectName(QStringLiteral("ProductName"));
-  QFont title(QStringLiteral("Arial"));
+  // Arial, else one of the layout's sans serif faces (Wine has no Arial).
+  QFont title;
+  title.setFamilies(QStringList{QStringLiteral("Arial")} + LayoutFont(true).families());
   title.setStyleHint(QFont::SansSerif);
   title.setPixelSize(16);
   title.setBold(true);
