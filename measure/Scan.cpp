@@ -51,14 +51,23 @@ QByteArray ScanCsv(const ScanRecord& scan, const int32_t* values) {
 namespace {
 
 // Measures point k into Spectrum[k]; false when the input was lost meanwhile.
+// A point during which not one sample arrived would only repeat the last
+// capture's samples: it is measured again, and a silence that long is either
+// over then or counts as a loss before the point is done. (A device that
+// reports its loss itself, as PortAudio's do, ends the scan at once; Windows'
+// wave input only stops delivering.)
 bool MeasurePoint(int k) {
-  for (int capture = 0; capture < kCapturesPerPoint; ++capture) {
-    WaveInCycle(kScanCaptureMs);
-    if (WaveInLost()) {
-      lmx::Spectrum[k] = 0;  // an incomplete point is not a measurement
-      return false;
+  size_t arrived = 0;
+  while (arrived == 0) {
+    lmx::Spectrum[k] = 0;
+    for (int capture = 0; capture < kCapturesPerPoint; ++capture) {
+      arrived += WaveInCycle(kScanCaptureMs);
+      if (WaveInLost()) {
+        lmx::Spectrum[k] = 0;  // an incomplete point is not a measurement
+        return false;
+      }
+      lmx::Spectrum[k] += CaptureMeanDeviation(PointBuffer, kPointSamples, lmx::zero);
     }
-    lmx::Spectrum[k] += CaptureMeanDeviation(PointBuffer, kPointSamples, lmx::zero);
   }
   lmx::Spectrum[k] = PointValue(lmx::Spectrum[k], lmx::weak);
   return true;

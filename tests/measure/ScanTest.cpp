@@ -152,6 +152,19 @@ TEST_F(ScanTest, LostInputEndsTheScanAndKeepsThePointsMeasuredBefore) {
   EXPECT_TRUE(env.boxes[0].text.startsWith("The audio input was lost (no samples arrived for 2 seconds)"));
 }
 
+TEST_F(ScanTest, APointDuringWhichNothingArrivesIsNotKept) {
+  input([](size_t) { return int16_t{12}; });
+  // Silence from the first capture of point 10: the point repeats the last
+  // samples only; measured again, it runs into the loss.
+  env.audio.silentFromCycle = 10 * kCapturesPerPoint;
+  RunScan(host);
+  EXPECT_EQ(host.lines.size(), 10);
+  EXPECT_EQ(lmx::LastScan.points, 10);
+  EXPECT_EQ(lmx::Spectrum[10], 0);
+  EXPECT_EQ(env.audio.cycles, 10 * kCapturesPerPoint + 2000 / 70 + 1);
+  ASSERT_EQ(env.boxes.size(), 1u);
+}
+
 TEST_F(ScanTest, InputThatCannotBeOpenedLeavesThePlotAlone) {
   env.audio.openError = "No such device";
   host.plot.PlotImage().fill(Qt::blue);
