@@ -290,6 +290,21 @@ bool Dark(QRgb colour) { return qRed(colour) < 110 && qGreen(colour) < 110 && qB
 bool Blue(QRgb colour) { return qBlue(colour) > 150 && qRed(colour) < 110 && qGreen(colour) < 110; }
 bool Red(QRgb colour) { return qRed(colour) > 200 && qGreen(colour) < 80 && qBlue(colour) < 80; }
 
+namespace {
+// Set from other files' static initialisers, hence made on first use.
+std::function<void(bool)>& SettingsReset() {
+  static std::function<void(bool)> reset;
+  return reset;
+}
+}  // namespace
+
+QStringList ProgramCommand() {
+  const QString command = qEnvironmentVariable("LMX_DESKTOP_PROGRAM");
+  return command.isEmpty() ? QStringList{QStringLiteral(LMX_PROGRAM)} : QProcess::splitCommand(command);
+}
+
+void SetSettingsReset(std::function<void(bool calibrated)> reset) { SettingsReset() = std::move(reset); }
+
 Program::Program(const QString& configFolder, bool calibrated) {
   QDir().mkpath(configFolder + QStringLiteral("/lmx"));
   if (calibrated) {
@@ -299,13 +314,18 @@ Program::Program(const QString& configFolder, bool calibrated) {
   }
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder);
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  if (qEnvironmentVariableIsEmpty("LMX_DESKTOP_PROGRAM"))
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  else
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));  // a Windows build has its own platform
   environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(Scale()));
+  if (SettingsReset()) SettingsReset()(calibrated);
   process_.setProcessEnvironment(environment);
   process_.setWorkingDirectory(configFolder);
   process_.setStandardOutputFile(qEnvironmentVariable("LMX_DESKTOP_WORK") + QStringLiteral("/lmx-%1.log").arg(QDateTime::currentMSecsSinceEpoch()));
   process_.setProcessChannelMode(QProcess::MergedChannels);
-  process_.start(QStringLiteral(LMX_PROGRAM), QStringList());
+  const QStringList command = ProgramCommand();
+  process_.start(command.first(), command.mid(1));
 }
 
 Program::~Program() {

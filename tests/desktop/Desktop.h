@@ -79,6 +79,14 @@ bool Dark(QRgb colour);  // black text, antialiased edges left out
 bool Blue(QRgb colour);  // link text
 bool Red(QRgb colour);   // the trace
 
+// The program under test: the Linux build, or the command line in
+// LMX_DESKTOP_PROGRAM (the Windows build under Wine: "wine lmx.exe").
+QStringList ProgramCommand();
+// For a program that keeps its settings elsewhere than in the settings folder
+// (the Windows build: in the registry): called before each start, with the
+// start's `calibrated`, to make its settings fresh.
+void SetSettingsReset(std::function<void(bool calibrated)> reset);
+
 // One start of the program with its own settings folder (created if needed).
 class Program {
  public:
@@ -91,6 +99,8 @@ class Program {
   // Waits for the main window; false when it did not come.
   bool waitForMainWindow(int timeoutMs = 60000);
   qint64 pid() const { return process_.processId(); }
+  // Waits until the program has ended; false when it still runs.
+  bool ended(int timeoutMs) { return process_.waitForFinished(timeoutMs); }
   const QString& mainWindow() const { return mainWindow_; }
   // The screen position of a point of the client area (layout coordinates).
   QPoint at(QPoint client) const;

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs the desktop tests against the Windows build under Wine:
+#
+#   with-wine.sh WINDOWS_BUILD_FOLDER TEST_BINARY [GTEST ARGS...]
+#
+# The program is WINDOWS_BUILD_FOLDER/app/lmx.exe, run by `wine` with the Qt
+# DLLs found through the WINEPATH of the folder's wine-run.sh, on
+# with-desktop.sh's X server and sound server (Wine's audio reaches it
+# through PULSE_SERVER). Its Wine prefix is made for this run alone, so that
+# no other Windows test shares its registry key; the test reads the registry
+# with `wine reg` in the same prefix. Without that build the run is skipped
+# (exit code 77), unless LMX_REQUIRE_WINDOWS=1 asks for it.
+set -euo pipefail
+build=$(realpath -m "$1")
+shift
+program=$build/app/lmx.exe runner=$build/wine-run.sh
+missing() {
+  if [ "${LMX_REQUIRE_WINDOWS:-}" = 1 ]; then
+    echo "desktop (Wine): FAILED: $*" >&2
+    exit 1
+  fi
+  echo "desktop (Wine): SKIPPED: $*" >&2
+  exit 77
+}
+[ -f "$program" ] && [ -f "$runner" ] || missing "no Windows build in $build (bash scripts/windows-build.sh)"
+command -v wine >/dev/null || missing "wine is missing"
+eval "$(grep '^export WINEPATH=' "$runner")"
+[ -n "${WINEPATH:-}" ] || missing "$runner names no WINEPATH"
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/lmx-wine-XXXXXX")
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+# Made before the X server exists: Wine's first start then opens no window.
+(unset DISPLAY; wineboot --init && wineserver --wait) </dev/null >/dev/null 2>&1 || missing "Wine could not make a prefix"
+
+export LMX_DESKTOP_PROGRAM="wine \"$program\""
+status=0
+# Windows composes its windows (and Wine keeps each window's picture): a
+# covered window is not repainted, as with with-desktop.sh's compositor.
+bash "$(dirname "$0")/with-desktop.sh" --compositor "$@" || status=$?
+exit $status
