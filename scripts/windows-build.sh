@@ -9,10 +9,11 @@
 # the Windows build. `ctest --preset windows` then runs the tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/packages.sh
 bash scripts/windows-sdk.sh
+# The Linux build of the icon renderer needs what the Linux build needs.
 bash scripts/install-deps.sh
-ensure() { source scripts/lib/packages.sh && ensure_packages "$@"; }
-ensure libgtest-dev ninja-build
+ensure_packages libgtest-dev ninja-build
 
 jobs=${LMX_JOBS:-2}
 cmake -S . -B build-windows-tools -DCMAKE_BUILD_TYPE=Release -DLMX_TESTS=OFF -DLMX_BENCH=OFF >/dev/null

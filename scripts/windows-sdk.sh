@@ -16,7 +16,8 @@ readonly qt_version=6.4.2
 readonly qt_debian_version=6.4.2+dfsg-10
 readonly sdk_dir=$PWD/build-windows-sdk
 readonly qt_dir=$sdk_dir/qt6-mingw
-readonly shared_dir=$(dirname "$PWD")/shared/windows
+shared_dir=$(dirname "$PWD")/shared/windows
+readonly shared_dir
 
 ensure_packages g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools \
   cmake ninja-build xz-utils wine64 wine
@@ -30,8 +31,9 @@ qt_version_of() {
 rm -rf "$qt_dir"
 mkdir -p "$sdk_dir"
 
-archive=$(ls "$shared_dir"/qt6.4.2-*.tar.xz 2>/dev/null | head -n 1 || true)
-if [ -n "$archive" ]; then
+archives=("$shared_dir/qt$qt_version-"*.tar.xz)
+archive=${archives[0]}
+if [ -f "$archive" ]; then
   echo "Unpacking Qt $qt_version for mingw-w64 from $archive"
   tar -xJf "$archive" -C "$sdk_dir"
   if [ "$(qt_version_of "$qt_dir")" = "$qt_version" ]; then exit 0; fi
