@@ -16,6 +16,9 @@
 #   the Add/Remove Programs entry, and leaves the user's settings key.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/packages.sh
+source scripts/lib/x-server.sh
+ensure_packages nsis unzip wine64 xvfb xdotool imagemagick
 build=${BUILD_DIR:-build-windows}
 version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 setup=$build/lmx-$version-setup.exe
@@ -32,10 +35,9 @@ export WINEPREFIX=$work/wine
 export WINEDLLOVERRIDES="mscoree,mshtml=;winepulse.drv,winealsa.drv,wineoss.drv=d"
 export WINEDEBUG=-all
 unset WINEPATH DISPLAY
-xvfb=""
 cleanup() {
   wineserver -k 2>/dev/null || true
-  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  stop_x_server
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -70,24 +72,14 @@ echo "== The installed program, without audio devices"
 # error box must come up, and OK must end the program with status 0.
 shots=$build/shots
 mkdir -p "$shots"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+start_x_server "$work/x" 1024x768 || fail "the virtual display did not start"
 (cd "$work" && WINEDEBUG=err+module wine "$dir/bin/lmx.exe" >"$work/lmx.log" 2>&1; echo $? >"$work/status") &
-box=""
-for _ in $(seq 600); do
-  box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1) || true
-  [ -n "$box" ] || [ -f "$work/status" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || { cat "$work/lmx.log" >&2; fail "no error box within 60 s"; }
+error_box() { box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1) && [ -n "$box" ]; }
+wait_until 60 error_box || { cat "$work/lmx.log" >&2; fail "no error box within 60 s"; }
 import -window root "$shots/installed-no-audio.png"
 xdotool key --window "$box" Return
-for _ in $(seq 300); do [ -f "$work/status" ] && break; sleep 0.1; done
-[ -f "$work/status" ] || fail "the program did not end after OK"
-kill "$xvfb"
-xvfb=""
+wait_until 30 test -f "$work/status" || fail "the program did not end after OK"
+stop_x_server
 unset DISPLAY
 grep -E 'err:module|not found' "$work/lmx.log" >&2 && fail "a DLL or plug-in was not found"
 [ "$(cat "$work/status")" = 0 ] || fail "lmx.exe ended with status $(cat "$work/status")"

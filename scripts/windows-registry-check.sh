@@ -16,7 +16,11 @@
 # error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
+source scripts/lib/x-server.sh  # wait_until
+ensure_sound_server_packages
+ensure_packages unzip wine64
 build=${BUILD_DIR:-build-windows}
 version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 qt_cmake=$(sed -n 's/^Qt6_DIR:PATH=//p' "$build/CMakeCache.txt")
@@ -52,8 +56,8 @@ start_sound_server "$work/server" pulseaudio || fail "the private PulseAudio did
 play_signal "$generator" tone --amplitude 0 --offset -2900
 (cd "$work" && wine "$program" -platform offscreen >"$work/first.log" 2>&1) &
 first=$!
-deadline=$((SECONDS + 60))
-until [[ $'\n'$(values) == *$'\n'"zero "* ]] || [ $SECONDS -ge $deadline ]; do sleep 0.2; done
+calibrated() { [[ $'\n'$(values) == *$'\n'"zero "* ]]; }
+wait_until 60 calibrated || true  # the key is compared below
 wineserver -k
 wait "$first" || true
 sed 's/^/lmx: /' "$work/first.log"
