@@ -65,13 +65,12 @@ start_x_server() {
     shift
   done
   mkdir -p "$dir"
-  # Xvfb writes the display number it took to fd 3 once it accepts clients.
-  setpriv --pdeathsig KILL Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp \
-    3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
-  X_SERVER_PIDS+=($!)
-  disown $!
-  wait_until 20 test -s "$dir/display" || { _x_server_fail "Xvfb did not start" "$dir"; return 1; }
-  export DISPLAY=:$(head -n 1 "$dir/display")
+  local attempt
+  for attempt in 1 2 3; do
+    _start_xvfb "$dir" "$size" && break
+    stop_x_server
+    [ $attempt -lt 3 ] || { _x_server_fail "Xvfb did not start" "$dir"; return 1; }
+  done
   if $wm; then
     _x_server_spawn "$dir/openbox.log" openbox --sm-disable
     wait_until 20 _window_manager_ready || { _x_server_fail "openbox did not start" "$dir"; return 1; }
@@ -82,6 +81,24 @@ start_x_server() {
     # (_NET_WM_CM_S0) before it takes over the drawing of the windows.
     wait_until 20 _compositor_ready || { _x_server_fail "xcompmgr did not start" "$dir"; return 1; }
   fi
+}
+
+# Xvfb on a free display. It is ours once it answers there with the screen
+# size asked for: a display number can be taken twice when another server
+# left its lock behind, and X clients then reach whichever server holds the
+# abstract socket.
+_start_xvfb() {
+  local dir=$1 size=$2
+  rm -f "$dir/display"
+  # Xvfb writes the display number it took to fd 3 once it accepts clients.
+  setpriv --pdeathsig KILL Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp \
+    3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
+  X_SERVER_PIDS+=($!)
+  disown $!
+  wait_until 20 test -s "$dir/display" || return 1
+  export DISPLAY=:$(head -n 1 "$dir/display")
+  kill -0 "${X_SERVER_PIDS[0]}" 2>/dev/null && xdpyinfo 2>/dev/null | grep -q "dimensions: *$size pixels" &&
+    ! _window_manager_ready  # a fresh Xvfb has none yet
 }
 
 start_weston() {
