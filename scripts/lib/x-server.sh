@@ -65,12 +65,16 @@ start_x_server() {
     shift
   done
   mkdir -p "$dir"
-  local attempt
+  local attempt taken=()
   for attempt in 1 2 3; do
     _start_xvfb "$dir" "$size" && break
-    stop_x_server
-    [ $attempt -lt 3 ] || { _x_server_fail "Xvfb did not start" "$dir"; return 1; }
+    echo "x server: Xvfb on display $DISPLAY did not answer as itself (attempt $attempt)" >>"$dir/attempts.log"
+    # That Xvfb keeps its display number until the next has chosen another.
+    taken+=("${X_SERVER_PIDS[@]}")
+    X_SERVER_PIDS=()
+    [ $attempt -lt 3 ] || { kill "${taken[@]}" 2>/dev/null; _x_server_fail "Xvfb did not start" "$dir"; return 1; }
   done
+  [ ${#taken[@]} -eq 0 ] || kill "${taken[@]}" 2>/dev/null || true
   if $wm; then
     _x_server_spawn "$dir/openbox.log" openbox --sm-disable
     wait_until 20 _window_manager_ready || { _x_server_fail "openbox did not start" "$dir"; return 1; }
