@@ -6,12 +6,21 @@ CaptureHeader CaptureHdr;
 int16_t SignalBuffer[kSignalSamples];
 int16_t PointBuffer[kPointSamples];
 
-void FillCaptureFormat() {
-  CaptureFormat.wFormatTag = kWaveFormatPcm;
-  CaptureFormat.nChannels = 1;
-  CaptureFormat.nSamplesPerSec = kSampleRate;
-  CaptureFormat.nAvgBytesPerSec = kSampleRate * 2;
-  CaptureFormat.nBlockAlign = 2;
-  CaptureFormat.wBitsPerSample = 16;
-  CaptureFormat.cbSize = 0;
+WaveFormat ProgramCaptureFormat() {
+  WaveFormat f;
+  f.wFormatTag = kWaveFormatPcm;
+  f.nChannels = 1;
+  f.nSamplesPerSec = kSampleRate;
+  f.nAvgBytesPerSec = kSampleRate * 2;
+  f.nBlockAlign = 2;
+  f.wBitsPerSample = 16;
+  f.cbSize = 0;
+  return f;
 }
+
+bool IsProgramCaptureFormat(const WaveFormat& f) {
+  return f.wFormatTag == kWaveFormatPcm && f.nChannels == 1 && f.wBitsPerSample == 16 &&
+         f.nSamplesPerSec == static_cast<uint32_t>(kSampleRate);
+}
+
+void FillCaptureFormat() { CaptureFormat = ProgramCaptureFormat(); }

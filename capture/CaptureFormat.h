@@ -34,4 +34,9 @@ extern int16_t SignalBuffer[kSignalSamples];
 extern int16_t PointBuffer[kPointSamples];
 
 // PCM, mono, 44100 Hz, 16 bits; filled once at main-window creation.
+// The one format the program captures in: PCM, mono, 16 bits, 44100 Hz.
+WaveFormat ProgramCaptureFormat();
+// True for that format, the only one a back end opens.
+bool IsProgramCaptureFormat(const WaveFormat& format);
+
 void FillCaptureFormat();

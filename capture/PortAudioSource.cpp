@@ -89,10 +89,6 @@ std::string describe(PaError err, const std::string& device) {
   return text;
 }
 
-bool isCaptureFormat(const WaveFormat& f) {
-  return f.wFormatTag == kWaveFormatPcm && f.nChannels == 1 && f.wBitsPerSample == 16 &&
-         f.nSamplesPerSec == static_cast<uint32_t>(kSampleRate);
-}
 
 }  // namespace
 
@@ -161,7 +157,7 @@ int PortAudioSource::deviceCount() {
 
 bool PortAudioSource::open(const WaveFormat& format, std::string& reason) {
   close();
-  if (!isCaptureFormat(format)) {
+  if (!IsProgramCaptureFormat(format)) {
     reason = "unsupported capture format";
     return false;
   }

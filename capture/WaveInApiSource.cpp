@@ -27,22 +27,6 @@ WAVEFORMATEX pcmFormat(const WaveFormat& f) {
   return w;
 }
 
-WaveFormat captureFormat() {
-  WaveFormat f;
-  f.wFormatTag = kWaveFormatPcm;
-  f.nChannels = 1;
-  f.nSamplesPerSec = kSampleRate;
-  f.wBitsPerSample = 16;
-  f.nBlockAlign = 2;
-  f.nAvgBytesPerSec = kSampleRate * 2;
-  return f;
-}
-
-bool isCaptureFormat(const WaveFormat& f) {
-  return f.wFormatTag == kWaveFormatPcm && f.nChannels == 1 && f.wBitsPerSample == 16 &&
-         f.nSamplesPerSec == static_cast<uint32_t>(kSampleRate);
-}
-
 // "reason (device)", the reason in the system's words.
 std::string describe(MMRESULT err, const std::string& device) {
   char text[MAXERRORLENGTH] = {};
@@ -58,7 +42,7 @@ std::string describe(MMRESULT err, const std::string& device) {
 // whichever device the user's settings name, so device 0 would change with them.
 std::vector<UINT> usableDevices() {
   std::vector<UINT> devices;
-  WAVEFORMATEX format = pcmFormat(captureFormat());
+  WAVEFORMATEX format = pcmFormat(ProgramCaptureFormat());
   const UINT count = waveInGetNumDevs();
   for (UINT id = 0; id < count; ++id) {
     if (waveInOpen(nullptr, id, &format, 0, 0, WAVE_FORMAT_QUERY) == MMSYSERR_NOERROR) devices.push_back(id);
@@ -99,7 +83,7 @@ int WaveInApiSource::deviceCount() {
 
 bool WaveInApiSource::open(const WaveFormat& format, std::string& reason) {
   close();
-  if (!isCaptureFormat(format)) {
+  if (!IsProgramCaptureFormat(format)) {
     reason = "unsupported capture format";
     return false;
   }
@@ -119,7 +103,7 @@ bool WaveInApiSource::open(const WaveFormat& format, std::string& reason) {
     reason = "no event for the audio input (" + name + ")";
     return false;
   }
-  WAVEFORMATEX wave = pcmFormat(captureFormat());
+  WAVEFORMATEX wave = pcmFormat(ProgramCaptureFormat());
   MMRESULT err = waveInOpen(&device->handle, id, &wave, reinterpret_cast<DWORD_PTR>(device->done), 0, CALLBACK_EVENT);
   if (err != MMSYSERR_NOERROR) {
     device->handle = nullptr;

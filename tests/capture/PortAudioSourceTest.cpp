@@ -8,17 +8,6 @@
 
 namespace {
 
-WaveFormat captureFormat() {
-  WaveFormat f;
-  f.wFormatTag = kWaveFormatPcm;
-  f.nChannels = 1;
-  f.nSamplesPerSec = kSampleRate;
-  f.wBitsPerSample = 16;
-  f.nBlockAlign = 2;
-  f.nAvgBytesPerSec = kSampleRate * 2;
-  return f;
-}
-
 TEST(PortAudioSource, IsInertUntilOpened) {
   PortAudioSource source;
   int16_t buffer[16];
@@ -33,7 +22,7 @@ TEST(PortAudioSource, IsInertUntilOpened) {
 
 TEST(PortAudioSource, RefusesAnyOtherFormat) {
   PortAudioSource source;
-  WaveFormat stereo = captureFormat();
+  WaveFormat stereo = ProgramCaptureFormat();
   stereo.nChannels = 2;
   std::string reason;
   EXPECT_FALSE(source.open(stereo, reason));

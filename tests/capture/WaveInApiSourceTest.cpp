@@ -13,17 +13,6 @@
 
 namespace {
 
-WaveFormat captureFormat() {
-  WaveFormat f;
-  f.wFormatTag = kWaveFormatPcm;
-  f.nChannels = 1;
-  f.nSamplesPerSec = kSampleRate;
-  f.wBitsPerSample = 16;
-  f.nBlockAlign = 2;
-  f.nAvgBytesPerSec = kSampleRate * 2;
-  return f;
-}
-
 TEST(WaveInApiSource, IsInertUntilOpenedAndOpensOnlyTheProgramsFormat) {
   WaveInApiSource source;
   int16_t buffer[16];
@@ -34,7 +23,7 @@ TEST(WaveInApiSource, IsInertUntilOpenedAndOpensOnlyTheProgramsFormat) {
   EXPECT_FALSE(source.failed(reason));
   source.close();
 
-  WaveFormat stereo = captureFormat();
+  WaveFormat stereo = ProgramCaptureFormat();
   stereo.nChannels = 2;
   EXPECT_FALSE(source.open(stereo, reason));
   EXPECT_EQ(reason, "unsupported capture format");
@@ -46,12 +35,12 @@ TEST(WaveInApiSource, DeviceZeroDeliversInOrderOrThereIsNone) {
   WaveInApiSource source;
   std::string reason;
   if (source.deviceCount() == 0) {
-    EXPECT_FALSE(source.open(captureFormat(), reason));
+    EXPECT_FALSE(source.open(ProgramCaptureFormat(), reason));
     EXPECT_EQ(reason, "no audio input device");
     EXPECT_FALSE(source.isOpen());
     return;
   }
-  ASSERT_TRUE(source.open(captureFormat(), reason)) << reason;
+  ASSERT_TRUE(source.open(ProgramCaptureFormat(), reason)) << reason;
   EXPECT_FALSE(source.deviceName().empty());
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (source.delivered() < 4410 && std::chrono::steady_clock::now() < deadline)
