@@ -82,7 +82,7 @@ recording() { [ -n "$(pactl list short source-outputs 2>/dev/null)" ]; }
 # How many pure red pixels (the trace's colour) the window $window shows in
 # its rectangle WIDTHxHEIGHT+X+Y; and whether a pixel is white.
 red_pixels() { import -window "$window" -crop "$1" +repage -depth 8 txt:- 2>/dev/null | grep -c '#FF0000' || true; }
-white_at() { import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -q '#FFFFFF'; }
+white_at() { import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep '#FFFFFF' >/dev/null; }
 cpu_entries=()
 if ! start_x_server "$work/x" 1024x768; then
   cpu_entries+=("$(cpu_error CPU_lmx "no virtual display")")

@@ -71,7 +71,7 @@ red_pixels() {
   import -window "$window" -crop "$size+$x+$((top + y))" +repage -depth 8 txt:- 2>/dev/null | grep -c '#FF0000' || true
 }
 painted() {
-  import -window "$window" -crop "1x1+400+$((top + 300))" -depth 8 txt:- 2>/dev/null | grep -q '#FFFFFF'
+  import -window "$window" -crop "1x1+400+$((top + 300))" -depth 8 txt:- 2>/dev/null | grep '#FFFFFF' >/dev/null
 }
 windows_shown() { xdotool search --onlyvisible --pid "$program" 2>/dev/null | wc -l; }
 wait_until 20 painted || fail "the main window was not painted"

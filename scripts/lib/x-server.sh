@@ -50,7 +50,7 @@ _x_server_fail() {
 }
 
 # True once a window manager has named itself on the root window.
-_window_manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+_window_manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep "window id" >/dev/null; }
 _compositor_ready() { [ -n "$(xdotool search --name '^xcompmgr$' 2>/dev/null)" ]; }
 
 start_x_server() {
@@ -101,7 +101,7 @@ _start_xvfb() {
   disown $!
   wait_until 20 test -s "$dir/display" || return 1
   export DISPLAY=:$(head -n 1 "$dir/display")
-  kill -0 "${X_SERVER_PIDS[0]}" 2>/dev/null && xdpyinfo 2>/dev/null | grep -q "dimensions: *$size pixels" &&
+  kill -0 "${X_SERVER_PIDS[0]}" 2>/dev/null && xdpyinfo 2>/dev/null | grep "dimensions: *$size pixels" >/dev/null &&
     ! _window_manager_ready  # a fresh Xvfb has none yet
 }
 
