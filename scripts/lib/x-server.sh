@@ -67,24 +67,29 @@ start_x_server() {
   mkdir -p "$dir"
   local attempt taken=()
   for attempt in 1 2 3; do
-    _start_xvfb "$dir" "$size" && break
-    echo "x server: Xvfb on display $DISPLAY did not answer as itself (attempt $attempt)" >>"$dir/attempts.log"
+    _start_xvfb "$dir" "$size" && _start_managers "$dir" $wm $compositor && break
+    echo "x server: display $DISPLAY did not come up as ours (attempt $attempt)" >>"$dir/attempts.log"
     # That Xvfb keeps its display number until the next has chosen another.
     taken+=("${X_SERVER_PIDS[@]}")
     X_SERVER_PIDS=()
-    [ $attempt -lt 3 ] || { kill "${taken[@]}" 2>/dev/null; _x_server_fail "Xvfb did not start" "$dir"; return 1; }
+    [ $attempt -lt 3 ] || { kill "${taken[@]}" 2>/dev/null; _x_server_fail "the X server did not start" "$dir"; return 1; }
   done
   [ ${#taken[@]} -eq 0 ] || kill "${taken[@]}" 2>/dev/null || true
+}
+
+_start_managers() {
+  local dir=$1 wm=$2 compositor=$3
   if $wm; then
     _x_server_spawn "$dir/openbox.log" openbox --sm-disable
-    wait_until 20 _window_manager_ready || { _x_server_fail "openbox did not start" "$dir"; return 1; }
+    wait_until 20 _window_manager_ready || return 1
   fi
   if $compositor; then
     _x_server_spawn "$dir/xcompmgr.log" xcompmgr
     # xcompmgr makes a window of its name to own the compositing selection
     # (_NET_WM_CM_S0) before it takes over the drawing of the windows.
-    wait_until 20 _compositor_ready || { _x_server_fail "xcompmgr did not start" "$dir"; return 1; }
+    wait_until 20 _compositor_ready || return 1
   fi
+  return 0
 }
 
 # Xvfb on a free display. It is ours once it answers there with the screen
