@@ -108,14 +108,29 @@ QImage ComposedScreen() {
   return composed;
 }
 
+// True for a client's window: it names its process (_NET_WM_PID), as the
+// window manager's frames do not.
+bool OfAClient(xcb_window_t window) {
+  static const xcb_atom_t pid = [] {
+    const auto atom = Take(xcb_intern_atom_reply(X(), xcb_intern_atom(X(), 0, 11, "_NET_WM_PID"), nullptr));
+    return atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+  }();
+  const auto property =
+      Take(xcb_get_property_reply(X(), xcb_get_property(X(), 0, window, pid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+  return property && property->value_len > 0;
+}
+
 // The innermost shown window at a screen point (the top-level's client
-// window inside the window manager's frame), or the topmost when `point` is null.
+// window inside the window manager's frame), or the topmost when `point` is
+// null. A frame whose client has gone (the window manager unmaps it a moment
+// later) takes no input.
 xcb_window_t WindowAt(const std::optional<QPoint>& point) {
   xcb_window_t found = XCB_WINDOW_NONE;
   for (xcb_window_t parent = Root();;) {
     const QList<Shown> children = ShownChildren(parent);
-    const auto top = std::find_if(children.rbegin(), children.rend(),
-                                  [&](const Shown& child) { return !point || child.area.contains(*point); });
+    const auto top = std::find_if(children.rbegin(), children.rend(), [&](const Shown& child) {
+      return (!point || child.area.contains(*point)) && (OfAClient(child.id) || !ShownChildren(child.id).isEmpty());
+    });
     if (top == children.rend()) return found;
     found = parent = top->id;
   }
