@@ -107,6 +107,10 @@ TMainForm::TMainForm(QWidget* parent)
   buildMenus();
   buildDialogs();
   layout()->setSizeConstraint(QLayout::SetFixedSize);  // single fixed border: no resizing
+  // Takes that size now: the first start's calibration runs while the window
+  // is being shown, and a compositor that does not enforce the fixed-size
+  // hints (weston's Xwayland) would keep the native window's first size.
+  adjustSize();
 
   FormCreate();
 }
