@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "WindowFrame.h"
 #include "WindowLook.h"
@@ -65,7 +66,10 @@ void TDataForm::showEvent(QShowEvent* event) {
 void TDataForm::followApplicationState(Qt::ApplicationState state) {
   const bool onTop = state == Qt::ApplicationActive;
   if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
-  const bool visible = isVisible();
-  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);  // hides the window
-  if (visible) show();
+  const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+  // Changed on the native window as it stands. QWidget::setWindowFlags would
+  // hide the window and show it anew: a flicker on every switch between
+  // programs, and a new window for the window manager to place and frame.
+  overrideWindowFlags(flags);
+  if (QWindow* native = windowHandle()) native->setFlags(flags);
 }

@@ -213,6 +213,7 @@ TEST_F(RecordingControl, DataListWindowPlacementAndStayOnTopWhileActive) {
   EXPECT_FALSE(DataForm->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
   emit qApp->applicationStateChanged(Qt::ApplicationInactive);
   EXPECT_FALSE(DataForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(DataForm->windowHandle()->flags(), DataForm->windowFlags());  // told to the window system
   EXPECT_TRUE(DataForm->isVisible());
   emit qApp->applicationStateChanged(Qt::ApplicationActive);
   EXPECT_TRUE(DataForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
