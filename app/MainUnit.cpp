@@ -428,10 +428,10 @@ void TMainForm::CompButtonClick() {
   // On the window only: the Plot image keeps the spectrum without the overlay.
   RestoreFromPlot();
   DrawComparison(Plot.WindowSurface(), mask);
-  // The window system repaints what the file dialog covered only after the
-  // dialog has gone, that is after this command: those repaints must not
-  // take the overlay away again.
-  dialogShadow_ = OpenDialog->frameGeometry();
+  // The window system repaints what the file dialog and its completion list
+  // covered only after they have gone, which may be after this command:
+  // those repaints must not take the overlay away again.
+  dialogShadow_ = OpenDialog->coveredArea();
   // The picture on screen is still the unsaved one: the saved marker stays.
   StatusBar->SetPanelText(1, QDir::toNativeSeparators(chosen));
 }

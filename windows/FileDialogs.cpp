@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <utility>
@@ -20,6 +21,10 @@ FileDialog::FileDialog(QWidget* parent, AcceptMode mode, const QStringList& name
   setSizeGripEnabled(true);
   nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
   connect(this, &QFileDialog::currentChanged, this, &FileDialog::fileNamed);
+  if (nameField_ && nameField_->completer()) {
+    completionList_ = nameField_->completer()->popup();
+    completionList_->installEventFilter(this);
+  }
   if (nameField_) {
     connect(nameField_, &QLineEdit::textChanged, this, [this] {
       const QString path = typedPath();
@@ -79,8 +84,16 @@ void FileDialog::done(int result) {
   QFileDialog::done(result);
 }
 
+bool FileDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The list comes and goes as the user types, and goes below the dialog's
+  // bottom edge.
+  if (watched == completionList_ && event->type() == QEvent::Hide) listArea_ += completionList_->frameGeometry();
+  return QFileDialog::eventFilter(watched, event);
+}
+
 void FileDialog::showEvent(QShowEvent* event) {
   chosen_.clear();
+  listArea_ = QRegion();
   QFileDialog::showEvent(event);
   if (nameField_) {
     nameField_->selectAll();

@@ -4,6 +4,7 @@
 // in place of a person.
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QRegion>
 #include <QString>
 #include <functional>
 
@@ -27,8 +28,14 @@ class FileDialog : public QFileDialog {
   // list's selection (QFileDialog::selectFile ignores an empty name).
   void setFileName(const QString& fileName);
 
+  // Where the dialog and its completion list stood on the screen while the
+  // dialog was last shown: the places the window system repaints beneath
+  // them once they have gone.
+  QRegion coveredArea() const { return listArea_ + frameGeometry(); }
+
   void accept() override;
   void done(int result) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  signals:
   // The full path of the file the dialog would take now: the one selected in
@@ -41,6 +48,8 @@ class FileDialog : public QFileDialog {
  private:
   QString typedPath() const;
   QLineEdit* nameField_;
+  QWidget* completionList_ = nullptr;
+  QRegion listArea_;
   QString chosen_;
 };
 
