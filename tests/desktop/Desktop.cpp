@@ -412,3 +412,27 @@ qint64 Program::settle(int toolX) const {
 }
 
 QImage Program::clientArea() const { return Screen(QRect(clientOrigin_, QSize(Px(kClientWidth), Px(kClientHeight)))); }
+
+QString OnTopOnlyWhileActive(const Program& program, const QString& window) {
+  const auto above = [&] {
+    return Property(window, QStringLiteral("_NET_WM_STATE")).contains(QLatin1String("_NET_WM_STATE_ABOVE"));
+  };
+  const QRect before = Outer(window);
+  if (!WaitUntil(above, 60000)) return QStringLiteral("not on top while the program is active");
+  QProcess other;
+  other.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("200x80+10+10"),
+                                           QStringLiteral("another program")});
+  const QString otherWindow = FindWindow(QStringLiteral("^xmessage$"));
+  const auto end = [&](const QString& failure) {
+    other.kill();
+    other.waitForFinished();
+    return failure;
+  };
+  if (otherWindow.isEmpty()) return end(QStringLiteral("xmessage did not come"));
+  Run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), otherWindow});
+  if (!WaitUntil([&] { return !above(); }, 60000)) return end(QStringLiteral("still on top of another program"));
+  Click(program.at(QPoint(400, 300)));
+  if (!WaitUntil(above, 60000)) return end(QStringLiteral("not on top again once the program is reactivated"));
+  if (Outer(window) != before) return end(QStringLiteral("not the same window in the same place"));
+  return end(QString());
+}

@@ -130,3 +130,10 @@ class Program {
   QPoint clientOrigin_;
   mutable qsizetype menuBaseline_ = 0;
 };
+
+// Checks a window that stays on top of the others while its program is the
+// active one: on top (_NET_WM_STATE_ABOVE) now, in the normal order once
+// another program is activated, on top again once a click on the program's
+// main window reactivates it, and the same window in the same place
+// throughout. Returns what went wrong first, or an empty string.
+QString OnTopOnlyWhileActive(const Program& program, const QString& window);

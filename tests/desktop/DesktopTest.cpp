@@ -123,22 +123,7 @@ TEST(Desktop, EveryWindowStandsWhereItBelongsInItsFrame) {
   if (OnXwayland()) return;  // weston gives no X window the input focus
   EXPECT_TRUE(Property(data, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")).contains(QLatin1String("RESIZE")));
 
-  // On top while the program is the active one, in the normal order while
-  // another program is: the same window throughout, where it stood.
-  const auto above = [&] { return Property(data, QStringLiteral("_NET_WM_STATE")).contains(QLatin1String("_NET_WM_STATE_ABOVE")); };
-  const QRect before = Outer(data);
-  EXPECT_TRUE(WaitUntil(above, kPatience)) << "not on top while the program is active";
-  QProcess other;
-  other.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("200x80+10+10"), QStringLiteral("another program")});
-  const QString otherWindow = FindWindow(QStringLiteral("^xmessage$"));
-  ASSERT_FALSE(otherWindow.isEmpty());
-  ::Run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), otherWindow});
-  EXPECT_TRUE(WaitUntil([&] { return !above(); }, kPatience)) << "still on top of another program";
-  Click(program.at(QPoint(400, 300)));
-  EXPECT_TRUE(WaitUntil(above, kPatience)) << "not on top again once the program is reactivated";
-  EXPECT_EQ(Outer(data), before);
-  other.kill();
-  other.waitForFinished();
+  EXPECT_EQ(OnTopOnlyWhileActive(program, data), QString());
 }
 
 TEST(Desktop, TextsNeitherOverlapNorAreCut) {

@@ -104,6 +104,7 @@ TEST(WineDesktop, EveryWindowStandsWhereItsWindowsFrameBelongs) {
   ASSERT_FALSE(data.isEmpty());
   EXPECT_EQ(Inside(data).marginsAdded(frame), QRect(377, 146, 182, 170));
   KeepShot(Screen(), QStringLiteral("wine-frames"));
+  EXPECT_EQ(OnTopOnlyWhileActive(program, data), QString());
 }
 
 TEST(WineDesktop, TheSettingsDialogWritesTheRegistry) {
