@@ -96,14 +96,15 @@ std::string environment(const char* name, const char* otherwise) {
 bool serverAddsSilence() { return environment("LMX_E2E_SERVER", "pulseaudio") == "pipewire"; }
 
 // Samples that are the played signal (`isSignal` says whether a run of
-// samples continues it), or on PipeWire, pieces of it with gaps of silence
-// (two or more zeros) or lost samples between them. Counts in `gaps` the
-// calls that found such breaks.
+// samples continues it), or where `breaksAllowed` (by default on PipeWire),
+// pieces of it with gaps of silence (two or more zeros) or lost samples
+// between them. Counts in `gaps` the calls that found such breaks.
 template <typename IsSignal>
-bool expectSignalOrSilence(const std::vector<int16_t>& samples, IsSignal isSignal, int& gaps) {
+bool expectSignalOrSilence(const std::vector<int16_t>& samples, IsSignal isSignal, int& gaps,
+                           bool breaksAllowed = serverAddsSilence()) {
   if (samples.empty() || isSignal(samples)) return true;
   ++gaps;
-  if (!serverAddsSilence()) return false;
+  if (!breaksAllowed) return false;
   const auto begin = samples.begin();
   const size_t size = samples.size();
   auto silenceAt = [&](size_t i) { return i + 1 < size && samples[i] == 0 && samples[i + 1] == 0; };
@@ -314,7 +315,11 @@ TEST_F(RealSoundServer, MonitorFramesTraceTheCapturedSamples) {
     const std::vector<int16_t> s = recorder.cycleBuffer(recorder.cycles);
     ASSERT_EQ(s.size(), static_cast<size_t>(kSignalSamples)) << "frame " << pass;
     ASSERT_LE(captured.size(), s.size()) << "frame " << pass;
-    EXPECT_TRUE(expectSignalOrSilence(captured, toneRun(period), framesWithGaps))
+    // The frames captured as the server wakes up may hold a break on
+    // PulseAudio too: after being stopped it may drop part of what it could
+    // not deliver meanwhile (seen once under ThreadSanitizer).
+    const bool waking = pass > kThawAfter && pass <= kThawAfter + 2;
+    EXPECT_TRUE(expectSignalOrSilence(captured, toneRun(period), framesWithGaps, serverAddsSilence() || waking))
         << "frame " << pass << " is not an unbroken run of the tone";
     for (size_t n = captured.size(); n < s.size(); ++n)
       ASSERT_EQ(s[n], previous[n]) << "frame " << pass << ", sample " << n << " after a short capture";
