@@ -73,10 +73,20 @@ echo "== The installed program, without audio devices"
 shots=$build/shots
 mkdir -p "$shots"
 start_x_server "$work/x" 1024x768 || fail "the virtual display did not start"
+# A Wine server still running from the steps before (`wine reg` leaves one
+# for a few seconds) keeps the desktop it made without a display: the
+# program would find no window driver there.
+wineserver --wait
 (cd "$work" && WINEDEBUG=err+module wine "$dir/bin/lmx.exe" >"$work/lmx.log" 2>&1; echo $? >"$work/status") &
 error_box() { box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1) && [ -n "$box" ]; }
 wait_until 60 error_box || { cat "$work/lmx.log" >&2; fail "no error box within 60 s"; }
-import -window root "$shots/installed-no-audio.png"
+# Mapped comes before painted: the screenshot is kept once it shows more
+# than the black of the empty screen.
+painted() {
+  import -window root "$shots/installed-no-audio.png" 2>/dev/null &&
+    [ "$(identify -format '%k' "$shots/installed-no-audio.png")" -gt 2 ]
+}
+wait_until 30 painted || fail "the error box was not painted"
 xdotool key --window "$box" Return
 wait_until 30 test -f "$work/status" || fail "the program did not end after OK"
 stop_x_server
