@@ -11,8 +11,9 @@
 #    with the registry's text; the program ends with status 0, and nothing in
 #    the key is lost or replaced by defaults, a value of another program
 #    included.
-# The program is the portable zip's, run on Qt's offscreen platform (its
-# plug-in added from the Qt for mingw), where message boxes go to standard
+# The program is the one the setup installs (silently, into the fresh
+# prefix), run on Qt's offscreen platform (its plug-in added beside the
+# installed ones from the Qt for mingw), where message boxes go to standard
 # error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +21,7 @@ source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
 source scripts/lib/x-server.sh  # wait_until
 ensure_sound_server_packages
-ensure_packages unzip wine64
+ensure_packages wine64
 build=${BUILD_DIR:-build-windows}
 version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 qt_cmake=$(sed -n 's/^Qt6_DIR:PATH=//p' "$build/CMakeCache.txt")
@@ -42,11 +43,13 @@ fail() {
   exit 1
 }
 
-unzip -q "$build/lmx-$version-portable.zip" -d "$work"
-program=$work/lmx-$version-portable/bin/lmx.exe
-cp "$qt_cmake/../../../plugins/platforms/qoffscreen.dll" "${program%/*}/platforms/"
 wineboot --init >/dev/null 2>&1
 wineserver --wait
+wine "$build/lmx-$version-setup.exe" /S
+wineserver --wait
+program="$WINEPREFIX/drive_c/Program Files/Spectrometer LMX/bin/lmx.exe"
+[ -f "$program" ] || fail "the setup did not install lmx.exe"
+cp "$qt_cmake/../../../plugins/platforms/qoffscreen.dll" "${program%/*}/platforms/"
 key='HKCU\software\microsoft\windows\lmx'
 # "NAME TYPE DATA" of every value of the key, sorted.
 values() { wine reg query "$key" 2>/dev/null | tr -d '\r' | awk 'NF == 3 {print $1, $2, $3}' | sort; }
