@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows program's settings in the registry, under Wine in a fresh
 # prefix (run scripts/windows-build.sh and scripts/windows-package.sh first):
-# 1. First start, measuring from a private PulseAudio through Wine's audio
-#    driver while a constant level of -2900 plays: the key
+# 1. First start on a virtual display, measuring from a private PulseAudio
+#    through Wine's audio driver while a constant level of -2900 plays: the
+#    main window comes up (kept as build-windows/shots/installed-first-start.png)
+#    and the key
 #    HKCU\software\microsoft\windows\lmx then holds "weak" 1, "start" 1000,
 #    "finish" 5000 and the calibrated "zero" -2900, all REG_DWORD.
 # 2. With Wine's audio driver off, "Audio devices absent!"; a value of the
@@ -12,16 +14,16 @@
 #    the key is lost or replaced by defaults, a value of another program
 #    included.
 # The program is the one the setup installs (silently, into the fresh
-# prefix), run on Qt's offscreen platform (its plug-in added beside the
-# installed ones from the Qt for mingw), where message boxes go to standard
-# error.
+# prefix). The second start runs on Qt's offscreen platform (its plug-in
+# added beside the installed ones from the Qt for mingw), where message boxes
+# go to standard error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
 source scripts/lib/x-server.sh  # wait_until
 ensure_sound_server_packages
-ensure_packages wine64
+ensure_packages wine64 xvfb xdotool imagemagick
 build=${BUILD_DIR:-build-windows}
 version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 qt_cmake=$(sed -n 's/^Qt6_DIR:PATH=//p' "$build/CMakeCache.txt")
@@ -35,6 +37,7 @@ cleanup() {
   stop_signal
   wineserver -k 2>/dev/null || true
   stop_sound_server
+  stop_x_server
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -54,15 +57,31 @@ key='HKCU\software\microsoft\windows\lmx'
 # "NAME TYPE DATA" of every value of the key, sorted.
 values() { wine reg query "$key" 2>/dev/null | tr -d '\r' | awk 'NF == 3 {print $1, $2, $3}' | sort; }
 
-echo "== First start: calibration from PulseAudio through Wine"
+echo "== First start on a display: calibration from PulseAudio through Wine"
 start_sound_server "$work/server" pulseaudio || fail "the private PulseAudio did not start"
 play_signal "$generator" tone --amplitude 0 --offset -2900
-(cd "$work" && wine "$program" -platform offscreen >"$work/first.log" 2>&1) &
+shots=$build/shots
+mkdir -p "$shots"
+start_x_server "$work/x" 1024x768 || fail "the virtual display did not start"
+wineserver --wait  # a server left from the install knows no display
+(cd "$work" && wine "$program" >"$work/first.log" 2>&1) &
 first=$!
 calibrated() { [[ $'\n'$(values) == *$'\n'"zero "* ]]; }
 wait_until 60 calibrated || true  # the key is compared below
+main_window() { xdotool search --onlyvisible --name '^ Spectrometer LMX$' >/dev/null 2>&1; }
+# Kept once painted: more than the black of the empty screen.
+painted() {
+  import -window root "$shots/installed-first-start.png" 2>/dev/null &&
+    [ "$(identify -format '%k' "$shots/installed-first-start.png")" -gt 2 ]
+}
+window=yes
+wait_until 60 main_window && wait_until 30 painted || window=no
 wineserver -k
 wait "$first" || true
+stop_x_server
+unset DISPLAY
+[ "$window" = yes ] || fail "the main window did not come up on the display"
+echo "the main window came up (screenshot: $shots/installed-first-start.png)"
 sed 's/^/lmx: /' "$work/first.log"
 values | sed 's/^/key: /'
 expected="finish REG_DWORD 0x1388
