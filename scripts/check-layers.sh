@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a folder of the program includes a header from a folder above
-# it in the layer table of README.md ("Layout of the source"): a folder may
+# it in the layer table of docs/source-layout.md ("The layers"): a folder may
 # use its own headers and those of the layers below it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,8 +10,8 @@ cd "$(dirname "$0")/.."
 declare -A layer
 while read -r number folder; do
   layer[$folder]=$number
-done < <(sed -n 's/^| \([0-9][0-9]*\) | `\([a-z]*\)\/` |.*/\1 \2/p' README.md)
-[ ${#layer[@]} -gt 0 ] || { echo "check-layers: no layer table in README.md" >&2; exit 1; }
+done < <(sed -n 's/^| \([0-9][0-9]*\) | `\([a-z]*\)\/` |.*/\1 \2/p' docs/source-layout.md)
+[ ${#layer[@]} -gt 0 ] || { echo "check-layers: no layer table in docs/source-layout.md" >&2; exit 1; }
 
 # The folder of every header of the program.
 declare -A home

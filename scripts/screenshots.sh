@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Takes the README's pictures of the real program on a virtual display (Xvfb),
-# fed by our generator through a private sound server, with xdotool giving
-# the commands:
+# Takes the pictures of README.md and docs/demo.md of the real program on a
+# virtual display (Xvfb), fed by our generator through a private sound
+# server, with xdotool giving the commands:
 #   docs/screenshot-monitor.png  the input-signal monitor at a mercury line
 #   docs/screenshot-scan.png     the main window after a scan
 #

@@ -221,6 +221,6 @@ program_input_is_server() {
   input=$("$1" 2>/dev/null | sed -n 's/^device 0 (the program.s input): //p' || true)
   [ "$input" = pulse ] && return 0
   echo "The program would measure from \"${input:-no device}\", not from the private sound server" >&2
-  echo "(see \"Choosing the input on Linux\" in README.md)." >&2
+  echo "(see \"Choosing the input on Linux\" in docs/linux-input.md)." >&2
   return 1
 }

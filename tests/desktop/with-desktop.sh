@@ -58,7 +58,7 @@ else
   $compositor && tools+=(xcompmgr)
 fi
 for tool in "${tools[@]}"; do
-  command -v "$tool" >/dev/null || unavailable "$tool is missing (see README, \"Further checks\")"
+  command -v "$tool" >/dev/null || unavailable "$tool is missing (see docs/testing.md, \"Desktop tests\")"
 done
 
 # A screen large enough for the main window at the chosen scale.
