@@ -7,12 +7,17 @@
 //   "label"="text with \" and \\ escaped"
 //   "blob"=hex:01,02,0a
 //
+// The program writes only 32-bit integers ("dword:" and eight hex digits).
+// Any other value a user's file holds, text or binary, is kept as it stands
+// and only its size matters: reading it as an integer fails with the
+// registry's texts. Lines that hold no readable value (damaged or cut off)
+// are dropped when the file is rewritten. Value names ignore ASCII case.
+//
 // The whole file is held in memory while the key is open and every change
 // rewrites it atomically (temporary file, sync, rename), so a crash leaves
 // either the old or the new file. A file that is a symbolic link stays one:
 // the file it points to is rewritten. A new file may be read and written by
-// the user alone, and so may the folders made for it. Value names ignore
-// ASCII case.
+// the user alone, and so may the folders made for it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,7 +31,7 @@ class FileKeyStore : public KeyStore {
   static constexpr std::size_t kMaxFileSize = 1024 * 1024;
 
   // The first line of every file we write.
-  static const char* const kHeader;
+  static constexpr const char* kHeader = "[HKEY_CURRENT_USER\\software\\microsoft\\windows\\lmx]";
 
   // $XDG_CONFIG_HOME/lmx/settings.reg, or $HOME/.config/lmx/settings.reg when
   // XDG_CONFIG_HOME is unset, empty or relative. Empty when no home is known.
@@ -44,28 +49,29 @@ class FileKeyStore : public KeyStore {
   const std::string& path() const { return path_; }
 
  protected:
-  // The other value types of the file (tests prepare keys with them).
-  enum class Type { Dword, Text, Binary };
+  // One value of the file (tests prepare keys with values of other types).
   struct Value {
     std::string name;  // spelling as first stored
-    Type type = Type::Dword;
-    uint32_t dword = 0;
-    std::string data;  // text (UTF-8) or raw bytes
+    std::string data;  // what follows '=', as it stands in the file
   };
 
-  static bool sameName(const std::string& a, const std::string& b);  // ASCII case ignored
-  // Sets name to value (keeping an existing spelling) and writes the file;
-  // the in-memory key changes only when the file was written.
-  void store(const std::string& name, Value value, const std::string& error);
-  void replaceValues(std::vector<Value> values, const std::string& error);
+  static std::string quoted(const std::string& text);  // "..." with \" and \\ escaped
+  // The value of that name, ASCII case ignored; nullptr when there is none.
+  static Value* find(std::vector<Value>& values, const std::string& name);
+  // Sets name to data (keeping an existing spelling) and writes the file;
+  // throws StoreError(error) when it cannot.
+  void store(const std::string& name, std::string data, const std::string& error);
+  // Writes the values as the whole file, atomically, and then holds them.
+  // False, with nothing changed, when the key is not open or the file cannot
+  // be written.
+  bool save(std::vector<Value> values);
   std::vector<Value> values_;
   bool open_ = false;
 
  private:
-  Value* find(const std::string& name);
-  bool writeFile(const std::string& content) const;  // atomically
+  // Sets an existing value of that name, or adds one at the end.
+  static void set(std::vector<Value>& values, const std::string& name, std::string data);
   void parse(const std::string& content);
-  static std::string serialize(const std::vector<Value>& values);
 
   std::string path_;
 };

@@ -114,7 +114,7 @@ TEST_F(FileKeyStoreTest, OtherTypesFailWithTheRegistryTexts) {
   }
 }
 
-TEST_F(FileKeyStoreTest, DamagedLinesAreSkipped) {
+TEST_F(FileKeyStoreTest, DamagedLinesAreSkippedAndOtherValuesKeptAsTheyStand) {
   writeFile(file(), "garbage\n"
                     "\"a\"=dword:00000001\r\n"
                     "\"b\"=dword:0001\n"
@@ -132,6 +132,17 @@ TEST_F(FileKeyStoreTest, DamagedLinesAreSkipped) {
   ASSERT_TRUE(store.open());
   store.writeInteger("k", 4);  // rewrites only what could be read
   EXPECT_EQ(readFile(file()), kKeyHeader + "\"a\"=dword:00000002\n\"k\"=dword:00000004\n");
+
+  // Text and binary values stay as they stand, in their places, but for
+  // trailing blanks; they answer by the size of their data: 5 bytes, and one
+  // escaped character, 4 bytes as UTF-16 with its terminator.
+  const std::string blob = "\"Blob\"=hex:0A,Ff,00,01,02", say = "\"say\"=\"\\\"\"";
+  writeFile(file(), kKeyHeader + blob + " \t\r\n" + say + "\n\"k\"=dword:00000004\n");
+  ASSERT_TRUE(store.open());
+  store.writeInteger("K", 5);
+  EXPECT_EQ(readFile(file()), kKeyHeader + blob + "\n" + say + "\n\"k\"=dword:00000005\n");
+  EXPECT_EQ(errorOf([&] { store.readInteger("blob"); }), "Failed to get data for 'blob'");
+  EXPECT_EQ(errorOf([&] { store.readInteger("say"); }), "Invalid data type for 'say'");
 }
 
 TEST_F(FileKeyStoreTest, EveryTruncationKeepsTheCompleteLines) {
