@@ -444,6 +444,12 @@ void TMainForm::ShowDrawingNow() {
 
 bool TMainForm::ProcessMessagesAndCheckStopped() {
   Client->ShowDrawing();
+  // Two passes: Qt on Windows delivers the input it picks up from the system
+  // in a pass only at the start of the next one, so a single pass would leave
+  // a Stop clicked before it for the next frame or point. Elsewhere the input
+  // is delivered in the pass that picks it up, and the second pass finds
+  // little to do.
+  QCoreApplication::processEvents();
   QCoreApplication::processEvents();
   return Stopped;
 }
