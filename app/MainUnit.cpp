@@ -11,6 +11,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -63,7 +64,14 @@ ClientArea::ClientArea(PlotSurface& surfaces, QWidget* parent) : QWidget(parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ClientArea::ShowDrawing() { update(surfaces_.TakeWindowChange() & kDrawingArea); }
+void ClientArea::ShowDrawing() {
+  QRect change = surfaces_.TakeWindowChange();
+  // Filtered, a pixel also tints the screen's pixels next to its own.
+  if (!change.isEmpty() && !WholeRatio()) change.adjust(-1, -1, 1, 1);
+  update(change & kDrawingArea);
+}
+
+bool ClientArea::WholeRatio() const { return devicePixelRatioF() == std::floor(devicePixelRatioF()); }
 
 void ClientArea::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
@@ -83,8 +91,18 @@ void ClientArea::paintEvent(QPaintEvent* event) {
       std::memcpy(bits + (2 * y + 1) * stride, to, 2 * sizeof(QRgb) * static_cast<size_t>(area.width()));
     }
     painter.drawImage(QRectF(area), doubled_, QRectF(0, 0, 2 * area.width(), 2 * area.height()));
-  } else {
+  } else if (WholeRatio()) {
     painter.drawImage(area, surface, area);
+  } else {
+    // At 1.25, 1.5 or 1.75 device pixels to the pixel, Qt would stretch the
+    // pixels to one or two device pixels in turn, and a stroke on one column
+    // would weigh twice one on the next. Filtered, every stroke keeps its
+    // weight wherever it lies. The picture is taken from a pixel beyond the
+    // area, so that the filter sees the neighbours it sees in any other paint.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setClipRect(area);
+    const QRect source = area.adjusted(-1, -1, 1, 1) & surface.rect();
+    painter.drawImage(source, surface, source);
   }
   // The lowered frame of the drawing area is painted after the picture.
   qDrawShadePanel(&painter, kDrawingArea, palette(), true, 1);

@@ -21,6 +21,9 @@ class ClientArea : public QWidget {
   ClientArea(PlotSurface& surfaces, QWidget* parent);
   // Asks for a repaint of what changed of the drawing area; Qt merges the requests.
   void ShowDrawing();
+  // True at a whole number of device pixels to the pixel (1, 2): the picture
+  // goes to the screen pixel by pixel; otherwise it is filtered.
+  bool WholeRatio() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
