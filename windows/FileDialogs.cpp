@@ -9,11 +9,20 @@
 #include <QLineEdit>
 #include <utility>
 
+#include "QtDialogState.h"
+
 namespace {
 FileDialogResponder responder;
-}
 
-FileDialog::FileDialog(QWidget* parent, AcceptMode mode, const QStringList& nameFilters) : QFileDialog(parent) {
+// Notes the state that Qt's dialogs share before this one reads it.
+QWidget* NotingQtDialogState(QWidget* parent) {
+  NoteQtDialogState();
+  return parent;
+}
+}  // namespace
+
+FileDialog::FileDialog(QWidget* parent, AcceptMode mode, const QStringList& nameFilters)
+    : QFileDialog(NotingQtDialogState(parent)) {
   setOption(QFileDialog::DontUseNativeDialog);
   setAcceptMode(mode);
   setFileMode(mode == AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -31,6 +40,8 @@ FileDialog::FileDialog(QWidget* parent, AcceptMode mode, const QStringList& name
       if (!path.isEmpty() && QFileInfo(path).isFile()) emit fileNamed(path);
     });
   }
+  // Last: making the dialog's widgets reads Qt's shared state too.
+  KeepQtDialogStateAsNoted(*this);
 }
 
 namespace {
