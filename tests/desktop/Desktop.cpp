@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
+#include <algorithm>
 #include <QPixmap>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -17,14 +19,17 @@
 
 #include "Layout.h"
 
-int Scale() {
-  static const int scale = qEnvironmentVariableIsSet("LMX_DESKTOP_SCALE") ? qEnvironmentVariableIntValue("LMX_DESKTOP_SCALE") : 1;
+double Scale() {
+  static const double scale =
+      qEnvironmentVariableIsSet("LMX_DESKTOP_SCALE") ? qEnvironmentVariable("LMX_DESKTOP_SCALE").toDouble() : 1.0;
   return scale;
 }
 
-int Px(int layout) { return layout * Scale(); }
-QPoint Px(QPoint layout) { return layout * Scale(); }
-QRect Px(const QRect& layout) { return QRect(Px(layout.topLeft()), layout.size() * Scale()); }
+int Px(int layout) { return qRound(layout * Scale()); }
+QPoint Px(QPoint layout) { return QPoint(Px(layout.x()), Px(layout.y())); }
+QRect Px(const QRect& layout) {
+  return QRect(Px(layout.topLeft()), Px(layout.bottomRight() + QPoint(1, 1)) - QPoint(1, 1));
+}
 
 QString Run(const QString& program, const QStringList& arguments) {
   QProcess process;
@@ -189,6 +194,14 @@ void Click(QPoint screen) {
   Release(screen);
 }
 
+void Hover(QPoint screen) {
+  // Two moves, as a hand makes many: Qt on Windows takes the move that
+  // brings the pointer into a window for the entering alone, and a tool tip
+  // waits for a move within the window.
+  for (const QPoint step : {screen - QPoint(2, 2), screen})
+    Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(step.x()), QString::number(step.y())});
+}
+
 void Key(const QString& keys) {
   const QStringList to = OnXwayland() ? ToTopWindow() : QStringList{QStringLiteral("--clearmodifiers")};
   Run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + to + keys.split(' '));
@@ -227,14 +240,46 @@ bool WaitUntilGone(const QString& pattern, int timeoutMs) {
   return WaitUntil([&] { return FindWindow(pattern, 0).isEmpty(); }, timeoutMs);
 }
 
+QStringList WindowIdsOf(qint64 pid) {
+  return Run(QStringLiteral("xdotool"),
+             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)})
+      .split('\n', Qt::SkipEmptyParts);
+}
+
 QStringList WindowsOf(qint64 pid) {
   QStringList names;
-  const QStringList ids = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                          QStringLiteral("--pid"), QString::number(pid)})
-                              .split('\n', Qt::SkipEmptyParts);
-  for (const QString& id : ids)
+  for (const QString& id : WindowIdsOf(pid))
     names << Run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).section(QLatin1Char('\n'), 0, 0);
   return names;
+}
+
+namespace {
+// True when a picture shows text of any colour: pixels that stand out from
+// its background (its most common colour) by a quarter of the gray scale.
+bool ShowsText(const QImage& picture) {
+  QHash<QRgb, int> counts;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) ++counts[picture.pixel(x, y)];
+  if (counts.isEmpty()) return false;
+  const QRgb background = std::max_element(counts.cbegin(), counts.cend()).key();
+  const auto standsOut = [&](QRgb c) { return std::abs(qGray(c) - qGray(background)) >= 64; };
+  return InkIn(picture, picture.rect(), standsOut).pixels > 0;
+}
+}  // namespace
+
+QString NewWindowWithText(qint64 pid, const QStringList& before, int timeoutMs) {
+  QString found;
+  WaitUntil(
+      [&] {
+        for (const QString& window : WindowIdsOf(pid))
+          if (!before.contains(window) && ShowsText(Screen(Inside(window)))) {
+            found = window;
+            return true;
+          }
+        return false;
+      },
+      timeoutMs);
+  return found;
 }
 
 namespace {
@@ -333,7 +378,12 @@ Program::Program(const QString& configFolder, bool calibrated) {
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   else
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));  // a Windows build has its own platform
-  environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(Scale()));
+  // A Windows build takes its scale from the display's setting in its Wine
+  // prefix (with-wine.sh), as on Windows.
+  if (qEnvironmentVariableIsEmpty("LMX_DESKTOP_PROGRAM"))
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(Scale()));
+  else
+    environment.remove(QStringLiteral("QT_SCALE_FACTOR"));
   if (SettingsReset()) SettingsReset()(calibrated);
   process_.setProcessEnvironment(environment);
   process_.setWorkingDirectory(configFolder);
@@ -371,27 +421,16 @@ bool Program::waitForMainWindow(int timeoutMs) {
 
 QPoint Program::at(QPoint client) const { return clientOrigin_ + Px(client); }
 
-QRect Program::at(const QRect& client) const { return QRect(at(client.topLeft()), client.size() * Scale()); }
+QRect Program::at(const QRect& client) const { return Px(client).translated(clientOrigin_); }
 
 void Program::clickTool(int x) const { Click(at(QPoint(x + 12, 14))); }
 
 bool Program::openMenu() const {
-  const QStringList before = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                             QStringLiteral("--pid"), QString::number(pid())})
-                                 .split('\n', Qt::SkipEmptyParts);
+  const QStringList before = WindowIdsOf(pid());
   menuBaseline_ = before.size();
   // The title "Spectrum" at the left of the menu bar, above the client area.
   Click(QPoint(inside_.left() + Px(30), clientOrigin_.y() - Px(9)));
-  return WaitUntil(
-      [&] {
-        const QStringList now = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                                QStringLiteral("--pid"), QString::number(pid())})
-                                    .split('\n', Qt::SkipEmptyParts);
-        for (const QString& window : now)
-          if (!before.contains(window)) return InkIn(Screen(Inside(window)), QRect(0, 0, 10000, 10000), Dark).pixels > 0;
-        return false;
-      },
-      60000);
+  return !NewWindowWithText(pid(), before, 60000).isEmpty();
 }
 
 bool Program::menuClosed() const {
@@ -412,6 +451,35 @@ qint64 Program::settle(int toolX) const {
 }
 
 QImage Program::clientArea() const { return Screen(QRect(clientOrigin_, QSize(Px(kClientWidth), Px(kClientHeight)))); }
+
+PlayedSignal::PlayedSignal(const QList<qint16>& cycle) {
+  QByteArray samples;
+  while (samples.size() < 60 * 44100 * 2)
+    samples.append(reinterpret_cast<const char*>(cycle.constData()), cycle.size() * qsizetype(sizeof(qint16)));
+  const QString file = qEnvironmentVariable("LMX_DESKTOP_WORK") + QStringLiteral("/signal.raw");
+  QFile raw(file);
+  if (!raw.open(QIODevice::WriteOnly) || raw.write(samples) != samples.size()) return;
+  raw.close();
+  player_.start(QStringLiteral("pacat"), {QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
+                                          QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"), file});
+  player_.waitForStarted();
+}
+
+PlayedSignal::~PlayedSignal() {
+  player_.kill();
+  player_.waitForFinished();
+}
+
+QString WineReg(const QStringList& arguments) {
+  // The program's command without the program itself: wine, in its prefix.
+  const QStringList runner = ProgramCommand().mid(0, ProgramCommand().size() - 1);
+  return Run(runner.first(), runner.mid(1) + QStringList{QStringLiteral("reg")} + arguments);
+}
+
+bool QtDialogStateLeftBehind(const QString& configFolder) {
+  if (qEnvironmentVariableIsEmpty("LMX_DESKTOP_PROGRAM")) return QFile::exists(configFolder + QStringLiteral("/QtProject.conf"));
+  return !WineReg({QStringLiteral("query"), QStringLiteral("HKCU\\Software\\QtProject")}).isEmpty();
+}
 
 QString OnTopOnlyWhileActive(const Program& program, const QString& window) {
   const auto above = [&] {

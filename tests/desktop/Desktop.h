@@ -20,8 +20,9 @@
 #include <functional>
 #include <optional>
 
-// The scale the program runs at (QT_SCALE_FACTOR), 1 or 2.
-int Scale();
+// The scale the program runs at (QT_SCALE_FACTOR, or under Wine the
+// display's setting), 1, 1.25, 1.5, 1.75 or 2.
+double Scale();
 // A layout length or point in the screen's pixels.
 int Px(int layout);
 QPoint Px(QPoint layout);
@@ -39,6 +40,8 @@ bool Compositing();
 // keys and text go to the window that has the input focus (on Xwayland: the
 // program's top window).
 void Click(QPoint screen);
+// Moves the pointer there and leaves it.
+void Hover(QPoint screen);
 void Press(QPoint screen);
 void Release(QPoint screen);
 void Key(const QString& keys);
@@ -52,8 +55,13 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
 QString FindWindow(const QString& pattern, int timeoutMs = 60000);
 // Waits until no visible window's name matches `pattern`; false when one still does after `timeoutMs`.
 bool WaitUntilGone(const QString& pattern, int timeoutMs = 60000);
-// The names of the visible windows of process `pid`.
+// The names of the visible windows of process `pid`, and their ids.
 QStringList WindowsOf(qint64 pid);
+QStringList WindowIdsOf(qint64 pid);
+// Waits for a visible window of process `pid` that is not among `before`
+// (ids) and shows text in any colour (a menu, a tool tip); its id, empty
+// when none came.
+QString NewWindowWithText(qint64 pid, const QStringList& before, int timeoutMs);
 // A window's inside on the screen, and the frame its window manager puts
 // around it (_NET_FRAME_EXTENTS).
 QRect Inside(const QString& window);
@@ -130,6 +138,29 @@ class Program {
   QPoint clientOrigin_;
   mutable qsizetype menuBaseline_ = 0;
 };
+
+// Plays a signal into the test's sound server, whose default source the
+// program records: `cycle` (mono 16-bit samples at 44100 Hz) over and over
+// for a minute, or until destroyed.
+class PlayedSignal {
+ public:
+  explicit PlayedSignal(const QList<qint16>& cycle);
+  ~PlayedSignal();
+  PlayedSignal(const PlayedSignal&) = delete;
+  PlayedSignal& operator=(const PlayedSignal&) = delete;
+
+ private:
+  QProcess player_;
+};
+
+// Runs Wine's reg.exe in the Wine prefix the program runs in (under Wine
+// only); its output, empty when it failed.
+QString WineReg(const QStringList& arguments);
+
+// True when the program left the state of Qt's file dialogs behind: the
+// registry key HKEY_CURRENT_USER\Software\QtProject under Wine, QtProject.conf
+// in its configuration folder elsewhere.
+bool QtDialogStateLeftBehind(const QString& configFolder);
 
 // Checks a window that stays on top of the others while its program is the
 // active one: on top (_NET_WM_STATE_ABOVE) now, in the normal order once

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
+#include <cmath>
 
 #include "Layout.h"
 #include "tests/desktop/Desktop.h"
@@ -20,7 +21,10 @@
 namespace {
 
 // Where the tool bar's buttons stand (layout x).
-constexpr int kStart = 8, kStop = 33, kOpen = 73, kCompare = 98, kSettings = 163, kData = 188, kAbout = 229;
+// The monitor's trace: sample n at x = n + 20, a zero sample at y = 250.
+constexpr int kMonitorLeft = 20, kMonitorBaseline = 250;
+
+constexpr int kStart = 8, kStop = 33, kOpen = 73, kCompare = 98, kSave = 123, kSettings = 163, kData = 188, kAbout = 229;
 
 QString Folder(const QString& name) {
   const QString folder = qEnvironmentVariable("LMX_DESKTOP_WORK") + QLatin1Char('/') + name;
@@ -51,6 +55,44 @@ void CloseWith(const QString& key, const QString& pattern) {
 bool StartEnabled(const Program& program) {
   const auto green = [](QRgb c) { return qGreen(c) > 100 && qRed(c) < 100 && qBlue(c) < 100; };
   return InkIn(program.clientArea(), Px(QRect(8, 2, 25, 25)), green).pixels > 0;
+}
+
+// Red ink of the monitor's trace above and below its baseline (y = 250):
+// how far each pixel has gone from white towards the trace's red.
+struct TraceInk {
+  double upper = 0;
+  double lower = 0;
+};
+TraceInk TraceInkOf(const QImage& client) {
+  TraceInk ink;
+  const QRect area = Px(QRect(kMonitorLeft, 150, kClientWidth - kMonitorLeft, 200)) & client.rect();
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QRgb c = client.pixel(x, y);
+      (y < Px(kMonitorBaseline) ? ink.upper : ink.lower) += std::max(0, qRed(c) - qGreen(c)) / 255.0;
+    }
+  return ink;
+}
+
+// True when the gray axis passes through `point`: its exact gray at a
+// whole scale, a gray blended with the white beside it otherwise.
+bool AxisAt(const QImage& client, QPoint point) {
+  const QRgb c = client.pixel(point);
+  if (Scale() == std::floor(Scale())) return c == kAxisGray;
+  return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && qRed(c) < 224;
+}
+
+// The number of text lines in a picture of a list: runs of rows that hold
+// dark ink, within the list's frame.
+int TextLines(const QImage& list) {
+  int lines = 0;
+  bool inLine = false;
+  for (int y = Px(3); y < list.height() - Px(3); ++y) {
+    const bool ink = InkIn(list, QRect(Px(3), y, list.width() - Px(6), 1), Dark).pixels > 0;
+    if (ink && !inLine) ++lines;
+    inLine = ink;
+  }
+  return lines;
 }
 
 // The limit of every wait for the program: generous, for a busy machine and
@@ -179,6 +221,16 @@ TEST(Desktop, TextsNeitherOverlapNorAreCut) {
       kPatience))
       << "the settings dialog was not painted";
   KeepShot(dialog, QStringLiteral("settings"));
+  // An edit's tool tip comes when the pointer rests on it (weston's
+  // headless back end has no pointer).
+  if (!OnXwayland()) {
+    const QStringList before = WindowIdsOf(program.pid());
+    Hover(Inside(settings).topLeft() + Px(QPoint(132, 42)));
+    const QString tip = NewWindowWithText(program.pid(), before, 5000);
+    EXPECT_FALSE(tip.isEmpty()) << "no tool tip over the attenuation";
+    if (!tip.isEmpty()) KeepShot(Screen(Outer(tip)), QStringLiteral("tip-settings"));
+    Hover(Inside(settings).topLeft());
+  }
   for (const LabelAndLink row : {LabelAndLink{32, 32, 112}, LabelAndLink{32, 72, 160}, LabelAndLink{32, 104, 160}}) {
     const Ink label = InkIn(dialog, Row(row.labelX - 1, row.y, row.linkX), Dark);
     EXPECT_GT(label.pixels, 0) << row.y;
@@ -199,16 +251,39 @@ TEST(Desktop, TextsNeitherOverlapNorAreCut) {
       << "no range in the status bar";
   KeepShot(client, QStringLiteral("status-range"));
   EXPECT_LT(range.last, Px(797));
+
+  // A tool bar button's tool tip comes when the pointer rests on it.
+  if (OnXwayland()) return;
+  const QStringList before = WindowIdsOf(program.pid());
+  Hover(program.at(QPoint(kStart + 12, 14)));
+  const QString tip = NewWindowWithText(program.pid(), before, 5000);
+  EXPECT_FALSE(tip.isEmpty()) << "no tool tip over Start";
+  if (!tip.isEmpty()) KeepShot(Screen(Outer(tip)), QStringLiteral("tip-start"));
+  Hover(program.at(QPoint(400, 300)));
 }
 
-TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
-  Program program(Folder("scan"));
+TEST(Desktop, AScanShowsItsAxesAtOnceStopsWhereAskedAndLeavesNoDialogState) {
+  const QString folder = Folder("scan");
+  // An input alternating between 60 and -60: the monitor's trace (zero
+  // level 0, attenuation 1) zigzags between y = 190 and 310, its upper half
+  // on every other column and its lower half on the columns between.
+  const PlayedSignal zigzag({60, -60});
+  Program program(folder);
   ASSERT_TRUE(program.waitForMainWindow());
-  // The monitor's trace (silence: a flat line at y = 250) is on the screen.
   program.clickTool(kStart);
-  ASSERT_TRUE(WaitUntil([&] { return Red(program.clientArea().pixel(Px(400), Px(250))); }, kPatience))
-      << "no monitor trace on the screen";
-  KeepShot(program.clientArea(), QStringLiteral("monitor"));
+  QImage monitor;
+  const bool traced = WaitUntil(
+      [&] {
+        monitor = program.clientArea();
+        const TraceInk ink = TraceInkOf(monitor);
+        return ink.upper > 1000 * Scale() && ink.lower > 1000 * Scale();
+      },
+      kPatience);
+  KeepShot(monitor, QStringLiteral("monitor"));
+  ASSERT_TRUE(traced) << "no monitor trace on the screen";
+  // Both halves weigh the same on the screen, at every scale.
+  const TraceInk ink = TraceInkOf(monitor);
+  EXPECT_NEAR(ink.upper / ink.lower, 1.0, 0.1) << "upper " << ink.upper << ", lower " << ink.lower;
   EXPECT_FALSE(StartEnabled(program));
   QElapsedTimer sinceStop;
   program.clickTool(kStop);
@@ -226,18 +301,28 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
   ASSERT_GE(pressed, 0);
   const qint64 reaction = std::max(pressed, stopped);
 
+  // Start, and Stop 0.3 s later, during the first point (1.4 s).
   const QPoint axis = Px(QPoint(29, 300));
   QElapsedTimer sinceStart;
   program.clickTool(kStart);
   sinceStart.start();
   QImage shown;
+  qint64 elapsed = -1;
+  bool stopClicked = false;
   const bool axesShown = WaitUntil(
       [&] {
-        shown = program.clientArea();
-        return shown.pixel(axis) == kAxisGray && !Red(shown.pixel(Px(400), Px(250)));
+        if (elapsed < 0) {
+          shown = program.clientArea();
+          if (AxisAt(shown, axis) && TraceInkOf(shown).upper < 100) elapsed = sinceStart.elapsed();
+        }
+        if (sinceStart.elapsed() < 300) return false;
+        if (!stopClicked) {
+          program.clickTool(kStop);
+          stopClicked = true;
+        }
+        return elapsed >= 0;
       },
       kPatience);
-  const qint64 elapsed = sinceStart.elapsed();
   KeepShot(shown, QStringLiteral("scan-start"));
   ASSERT_TRUE(axesShown) << "the old picture stays on the screen";
   if (kTimed) {
@@ -256,6 +341,47 @@ TEST(Desktop, AScanShowsItsAxesAtOnceAndItsLabelsWhole) {
       EXPECT_LT(label.last, Px(800) - 1) << "the label 5000 is cut at the right edge";
     }
   }
+
+  // The first point runs without a message pass; Stop is seen at the pass
+  // after the second: the data list holds two values.
+  ASSERT_TRUE(WaitUntil([&] { return StartEnabled(program); }, kPatience)) << "the scan did not stop";
+  program.clickTool(kData);
+  const QString data = FindWindow(QStringLiteral("^Data array$"));
+  ASSERT_FALSE(data.isEmpty());
+  QImage list;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        list = Screen(Inside(data));
+        return TextLines(list) == 2;
+      },
+      5000))
+      << TextLines(list) << " lines in the data list";
+  KeepShot(list, QStringLiteral("data-after-stop"));
+  // weston stacks the data list over the main window's tool bar and menu.
+  if (OnXwayland()) return;
+
+  // Every file dialog once, then Exit: Qt's dialogs keep their state in a
+  // store shared by all Qt programs, which the program must leave as it was.
+  program.clickTool(kOpen);
+  ASSERT_FALSE(FindWindow(QStringLiteral("^ Open spectrum...$")).isEmpty());
+  CloseWith(QStringLiteral("Escape"), QStringLiteral("^ Open spectrum...$"));
+  program.clickTool(kSave);
+  ASSERT_FALSE(FindWindow(QStringLiteral("^ Save spectrum as...$")).isEmpty());
+  CloseWith(QStringLiteral("Escape"), QStringLiteral("^ Save spectrum as...$"));
+  // "Save data..." is the last entry of the data list's context menu.
+  const QRect listArea = Inside(data);
+  Click(listArea.center());
+  ::Run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+  ASSERT_TRUE(WaitUntil([&] { return WindowsOf(program.pid()).size() > 2; }, kPatience)) << "no context menu";
+  Key(QStringLiteral("Up Return"));
+  ASSERT_FALSE(FindWindow(QStringLiteral("^ Save data as...$")).isEmpty());
+  CloseWith(QStringLiteral("Escape"), QStringLiteral("^ Save data as...$"));
+  ASSERT_TRUE(program.openMenu());
+  Key(QStringLiteral("e"));  // Exit, and yes to "Spectrum not saved! Want to exit?"
+  ASSERT_FALSE(FindWindow(QStringLiteral("^Warning$")).isEmpty());
+  Key(QStringLiteral("y"));
+  ASSERT_TRUE(program.ended(20000)) << "the program did not end";
+  EXPECT_FALSE(QtDialogStateLeftBehind(folder));
 }
 
 TEST(Desktop, TypedPathsInTheFileDialogsAndCompareKeepsItsOverlay) {

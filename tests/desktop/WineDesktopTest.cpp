@@ -20,20 +20,13 @@ const QString kKey = QStringLiteral("HKCU\\software\\microsoft\\windows\\lmx");
 
 bool UnderWine() { return !qEnvironmentVariableIsEmpty("LMX_DESKTOP_PROGRAM"); }
 
-// Runs Wine's reg.exe as the program is run (the command without the program
-// itself: wine, with the same prefix); its output, empty when it failed.
-QString Reg(const QStringList& arguments) {
-  const QStringList runner = ProgramCommand().mid(0, ProgramCommand().size() - 1);
-  return Run(runner.first(), runner.mid(1) + QStringList{QStringLiteral("reg")} + arguments);
-}
-
 // Before each start: no settings, or only a measured zero level.
 [[maybe_unused]] const bool kResetInstalled = [] {
   if (UnderWine())
     SetSettingsReset([](bool calibrated) {
-      Reg({QStringLiteral("delete"), kKey, QStringLiteral("/f")});
+      WineReg({QStringLiteral("delete"), kKey, QStringLiteral("/f")});
       if (calibrated)
-        Reg({QStringLiteral("add"), kKey, QStringLiteral("/v"), QStringLiteral("zero"), QStringLiteral("/t"),
+        WineReg({QStringLiteral("add"), kKey, QStringLiteral("/v"), QStringLiteral("zero"), QStringLiteral("/t"),
              QStringLiteral("REG_DWORD"), QStringLiteral("/d"), QStringLiteral("0"), QStringLiteral("/f")});
     });
   return true;
@@ -44,7 +37,7 @@ QMap<QString, QString> RegistryValues() {
   QMap<QString, QString> values;
   static const QRegularExpression line(QStringLiteral("^\\s+(\\S+)\\s+(REG_\\w+)\\s+(\\S+)\\s*$"),
                                        QRegularExpression::MultilineOption);
-  for (auto match = line.globalMatch(Reg({QStringLiteral("query"), kKey})); match.hasNext();) {
+  for (auto match = line.globalMatch(WineReg({QStringLiteral("query"), kKey})); match.hasNext();) {
     const QRegularExpressionMatch found = match.next();
     values.insert(found.captured(1), found.captured(2) + QLatin1Char(' ') + found.captured(3));
   }

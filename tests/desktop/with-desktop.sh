@@ -6,7 +6,8 @@
 #
 #   with-desktop.sh [--scale N] [--compositor | --xwayland] TEST_BINARY [GTEST ARGS...]
 #
-# --scale N      the program runs with QT_SCALE_FACTOR=N (the screen grows to fit)
+# --scale N      the program runs with QT_SCALE_FACTOR=N (1.25, 1.5, 2...; the
+#                screen grows to fit)
 # --compositor   a compositing manager (xcompmgr) runs beside openbox
 # --xwayland     instead of Xvfb and openbox: Xwayland under weston's headless
 #                compositor, whose own X window manager places and frames the
@@ -62,7 +63,7 @@ for tool in "${tools[@]}"; do
 done
 
 # A screen large enough for the main window at the chosen scale.
-size=$((1024 * scale))x$((768 * scale))
+size=$(awk -v s="$scale" 'BEGIN { printf "%dx%d", 1024 * s, 768 * s }')
 if $xwayland; then
   start_weston "$work/display" "$size" --xwayland || failed "weston with Xwayland did not start"
 else

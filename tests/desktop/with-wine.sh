@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the desktop tests against the Windows build under Wine:
 #
-#   with-wine.sh WINDOWS_BUILD_FOLDER TEST_BINARY [GTEST ARGS...]
+#   with-wine.sh [--scale N] WINDOWS_BUILD_FOLDER TEST_BINARY [GTEST ARGS...]
 #
+# --scale N   the display's scale as Windows keeps it (LogPixels, 96 dots per
+#             inch times N), which Qt follows
 # The program is WINDOWS_BUILD_FOLDER/app/lmx.exe, run by `wine` with the Qt
 # DLLs found through the WINEPATH of the folder's wine-run.sh, on
 # with-desktop.sh's X server and sound server (Wine's audio reaches it
@@ -12,6 +14,11 @@
 # with `wine reg` in the same prefix. Without that build the run is skipped
 # (exit code 77), unless LMX_REQUIRE_WINDOWS=1 asks for it.
 set -euo pipefail
+scale=1
+if [ "${1:-}" = --scale ]; then
+  scale=$2
+  shift 2
+fi
 build=$(realpath -m "$1")
 shift
 program=$build/app/lmx.exe runner=$build/wine-run.sh
@@ -37,10 +44,15 @@ cleanup() {
 trap cleanup EXIT
 # Made before the X server exists: Wine's first start then opens no window.
 (unset DISPLAY; wineboot --init && wineserver --wait) </dev/null >/dev/null 2>&1 || missing "Wine could not make a prefix"
+dpi=$(awk -v s="$scale" 'BEGIN { printf "%d", 96 * s + 0.5 }')
+if [ "$dpi" != 96 ]; then
+  (unset DISPLAY; wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f && wineserver --wait) \
+    </dev/null >/dev/null 2>&1 || missing "Wine did not take the display scale"
+fi
 
 export LMX_DESKTOP_PROGRAM="wine \"$program\""
 status=0
 # Windows composes its windows (and Wine keeps each window's picture): a
 # covered window is not repainted, as with with-desktop.sh's compositor.
-bash "$(dirname "$0")/with-desktop.sh" --compositor "$@" || status=$?
+bash "$(dirname "$0")/with-desktop.sh" --scale "$scale" --compositor "$@" || status=$?
 exit $status
