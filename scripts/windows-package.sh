@@ -16,11 +16,12 @@
 #   the Add/Remove Programs entry, and leaves the user's settings key.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/build.sh
 source scripts/lib/packages.sh
 source scripts/lib/x-server.sh
 ensure_packages nsis unzip wine64 xvfb xdotool imagemagick
 build=${BUILD_DIR:-build-windows}
-version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(build_version "$build")
 setup=$build/lmx-$version-setup.exe
 zip=$build/lmx-$version-portable.zip
 
