@@ -7,12 +7,14 @@
 # The program is WINDOWS_BUILD_FOLDER/app/lmx.exe, run by `wine` with the Qt
 # DLLs found through the build's WINEPATH, on with-desktop.sh's X server and
 # sound server (Wine's audio reaches it through PULSE_SERVER). Its Wine
-# prefix is made for this run alone, so that no other Windows test shares its
-# registry key; the test reads the registry with `wine reg` in the same
-# prefix. Without that build the run is skipped (exit code 77), unless
-# LMX_REQUIRE_WINDOWS=1 asks for it.
+# prefix, with the fonts of a Windows PC (scripts/lib/wine.sh), is made for
+# this run alone, so that no other Windows test shares its registry key; the
+# test reads the registry with `wine reg` in the same prefix. Without that
+# build the run is skipped (exit code 77), unless LMX_REQUIRE_WINDOWS=1 asks
+# for it.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib/build.sh"
+source "$(dirname "$0")/../../scripts/lib/wine.sh"
 build=$(realpath -m "$1")
 shift
 program=$build/app/lmx.exe
@@ -38,7 +40,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # Made before the X server exists: Wine's first start then opens no window.
-(unset DISPLAY; wineboot --init && wineserver --wait) </dev/null >/dev/null 2>&1 || missing "Wine could not make a prefix"
+(unset DISPLAY; prepare_wine_prefix) || missing "Wine could not make a prefix"
 
 export LMX_DESKTOP_PROGRAM="wine \"$program\""
 status=0
