@@ -8,9 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#endif
+#include "WholeFilePlatform.h"
 
 namespace {
 
@@ -19,36 +17,6 @@ QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(erro
 [[noreturn]] void FailCreate(const QString& path, const QString& reason) {
   throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(ShownPath(path), reason).toStdString());
 }
-
-#ifdef _WIN32
-// Why QSaveFile could not create or rename its temporary file: the system's
-// own message.
-QString SystemReason(const QSaveFile& file) { return file.errorString(); }
-
-bool OpenForReading(QFile& file, const QString& path, QString& reason, bool& missing) {
-  file.setFileName(path);
-  if (file.open(QIODevice::ReadOnly)) return true;
-  missing = !QFileInfo::exists(path);
-  reason = file.errorString();
-  return false;
-}
-#else
-// errno still holds the error of the call that failed (QSaveFile itself
-// relies on that); errorString() words a few reasons in Qt's own way.
-QString SystemReason(const QSaveFile&) { return SystemText(errno); }
-
-// Opened without blocking: a pipe put in the file's place must not hang the
-// program waiting for a writer.
-bool OpenForReading(QFile& file, const QString& path, QString& reason, bool& missing) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
-    missing = errno == ENOENT;
-    reason = SystemText(errno);
-    return false;
-  }
-  return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-}
-#endif
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 # the build, 1 for debootstrap, 1.5 for apt in the root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/build.sh
 source scripts/lib/packages.sh
 [ "$(id -u)" -eq 0 ] || { echo "package: run as root (debootstrap, chroot)" >&2; exit 1; }
 bash scripts/install-deps.sh
@@ -92,7 +93,7 @@ in_root apt-get install -y -qq "/tmp/${deb##*/}" >"$cache/apt.log" 2>&1 ||
 echo "installed with $(grep -c '^Setting up' "$cache/apt.log") packages"
 
 echo "== Starting the installed program"
-version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(build_version build-package)
 answer=$(in_root lmx --version)
 echo "lmx --version: $answer"
 [ "$answer" = "Spectrometer LMX $version" ] || { echo "package: expected \"Spectrometer LMX $version\"" >&2; exit 1; }

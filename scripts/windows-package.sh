@@ -16,11 +16,13 @@
 #   the Add/Remove Programs entry, and leaves the user's settings key.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/build.sh
 source scripts/lib/packages.sh
+source scripts/lib/wine.sh
 source scripts/lib/x-server.sh
-ensure_packages nsis unzip wine64 xvfb xdotool imagemagick
+ensure_packages nsis unzip wine64 fonts-wine xvfb xdotool imagemagick
 build=${BUILD_DIR:-build-windows}
-version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(build_version "$build")
 setup=$build/lmx-$version-setup.exe
 zip=$build/lmx-$version-portable.zip
 
@@ -45,8 +47,7 @@ fail() {
   echo "windows-package: $*" >&2
   exit 1
 }
-wineboot --init >/dev/null 2>&1
-wineserver --wait
+prepare_wine_prefix || fail "Wine could not make a prefix"
 
 echo "== Silent install"
 wine "$setup" /S

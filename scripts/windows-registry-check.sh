@@ -19,14 +19,16 @@
 # go to standard error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/build.sh
 source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
-source scripts/lib/x-server.sh  # wait_until
+source scripts/lib/wine.sh
+source scripts/lib/x-server.sh
 ensure_sound_server_packages
-ensure_packages wine64 xvfb xdotool imagemagick
+ensure_packages wine64 fonts-wine xvfb xdotool imagemagick
 build=${BUILD_DIR:-build-windows}
-version=$(sed -n 's/^project(SpectrometerLMX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-qt_cmake=$(sed -n 's/^Qt6_DIR:PATH=//p' "$build/CMakeCache.txt")
+version=$(build_version "$build")
+qt_cmake=$(build_setting "$build" Qt6_DIR)
 generator=${LMX_SIGNAL:-build-windows-tools/tools/lmx-signal}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lmx-registry-XXXXXX")
@@ -46,8 +48,7 @@ fail() {
   exit 1
 }
 
-wineboot --init >/dev/null 2>&1
-wineserver --wait
+prepare_wine_prefix || fail "Wine could not make a prefix"
 wine "$build/lmx-$version-setup.exe" /S
 wineserver --wait
 program="$WINEPREFIX/drive_c/Program Files/Spectrometer LMX/bin/lmx.exe"

@@ -3,26 +3,15 @@
 
 #include <atomic>
 
-#ifdef _WIN32
-#include "RegistryKeyStore.h"
-using PlatformKeyStore = RegistryKeyStore;
-#else
-#include "FileKeyStore.h"
-using PlatformKeyStore = FileKeyStore;
-#endif
+#include "SystemKeyStore.h"
 
 namespace {
 std::atomic<KeyStore*> g_override{nullptr};
-
-KeyStore& platformKeyStore() {
-  static PlatformKeyStore store;
-  return store;
-}
 }  // namespace
 
 KeyStore& settingsKeyStore() {
   KeyStore* store = g_override.load();
-  return store != nullptr ? *store : platformKeyStore();
+  return store != nullptr ? *store : SystemKeyStore();
 }
 
 KeyStore* SetSettingsKeyStore(KeyStore* store) { return g_override.exchange(store); }

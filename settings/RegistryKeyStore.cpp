@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifdef _WIN32
 #include "RegistryKeyStore.h"
 
 #include <windows.h>
@@ -61,4 +60,3 @@ void RegistryKeyStore::writeInteger(const std::string& name, int32_t value) {
     throw StoreError("Failed to set data for '" + name + "'");
   }
 }
-#endif  // _WIN32

@@ -2,7 +2,6 @@
 #pragma once
 // The settings key in the Windows registry:
 // HKEY_CURRENT_USER\software\microsoft\windows\lmx, values of type REG_DWORD.
-#ifdef _WIN32
 #include "KeyStore.h"
 
 class RegistryKeyStore : public KeyStore {
@@ -21,4 +20,3 @@ class RegistryKeyStore : public KeyStore {
  private:
   void* key_ = nullptr;  // HKEY; kept opaque so that <windows.h> stays out of the header
 };
-#endif  // _WIN32

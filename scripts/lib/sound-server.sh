@@ -22,6 +22,8 @@
 # ALSA plugin; they lose their streams when it ends). The processes are
 # children of the calling shell and die with it, even when it is killed.
 
+source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
+
 SOUND_SERVER_PID=
 SOUND_SERVER_PIDS=()
 SOUND_SERVER_DIR=
@@ -52,23 +54,19 @@ start_sound_server() {
   if [ ! -d "$XDG_RUNTIME_DIR" ]; then
     export XDG_RUNTIME_DIR=$dir/runtime
   fi
-  local i
-  for i in $(seq 1 100); do
-    if ! _sound_server_alive; then
-      echo "sound server: $server ended at start:" >&2
-      cat "$dir"/*.err "$dir/server.log" >&2 2>/dev/null || true
-      stop_sound_server
-      return 1
-    fi
-    if pactl info >/dev/null 2>&1; then
-      [ "$server" = pipewire ] && { _add_pipewire_null_sink || { stop_sound_server; return 1; }; }
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "sound server: no answer on $PULSE_SERVER after 10 s" >&2
-  stop_sound_server
-  return 1
+  if ! wait_until 10 _sound_server_answers_or_ended; then
+    echo "sound server: no answer on $PULSE_SERVER after 10 s" >&2
+    stop_sound_server
+    return 1
+  fi
+  if ! _sound_server_alive; then
+    echo "sound server: $server ended at start:" >&2
+    cat "$dir"/*.err "$dir/server.log" >&2 2>/dev/null || true
+    stop_sound_server
+    return 1
+  fi
+  [ "$server" = pipewire ] && { _add_pipewire_null_sink || { stop_sound_server; return 1; }; }
+  return 0
 }
 
 _sound_server_alive() {
@@ -77,6 +75,7 @@ _sound_server_alive() {
     kill -0 "$pid" 2>/dev/null || return 1
   done
 }
+_sound_server_answers_or_ended() { ! _sound_server_alive || pactl info >/dev/null 2>&1; }
 
 _start_pulseaudio() {
   local dir=$1
@@ -126,21 +125,14 @@ context.properties = {
 CONF
   local bus=unix:path=$dir/bus
   _sound_server_spawn "$dir/dbus.err" dbus-daemon --session --nofork --nopidfile --address="$bus"
-  local i
-  for i in $(seq 1 50); do
-    [ -S "$dir/bus" ] && break
-    sleep 0.1
-  done
+  wait_until 5 test -S "$dir/bus" || true
   for program in pipewire wireplumber pipewire-pulse; do
     _sound_server_spawn "$dir/$program.err" env -u PIPEWIRE_REMOTE -u PULSE_SERVER \
       XDG_RUNTIME_DIR="$dir/runtime" PIPEWIRE_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" \
       XDG_STATE_HOME="$dir/state" DBUS_SESSION_BUS_ADDRESS="$bus" $program
     # WirePlumber and pipewire-pulse give up when the daemon's socket is not there yet.
     if [ $program = pipewire ]; then
-      for i in $(seq 1 50); do
-        [ -S "$dir/runtime/pipewire-0" ] && break
-        sleep 0.1
-      done
+      wait_until 5 test -S "$dir/runtime/pipewire-0" || true
     fi
   done
   SOUND_SERVER_PID=${SOUND_SERVER_PIDS[1]}
@@ -152,26 +144,21 @@ CONF
 # appear, and WirePlumber takes them up as the defaults, a moment later.
 _add_pipewire_null_sink() {
   pactl load-module module-null-sink sink_name=null format=s16le rate=44100 channels=1 >/dev/null || return 1
-  local i
-  for i in $(seq 1 50); do
-    pactl set-default-sink null 2>/dev/null && pactl set-default-source null.monitor 2>/dev/null &&
-      pactl info 2>/dev/null | grep -qx "Default Source: null.monitor" && return 0
-    sleep 0.1
-  done
+  wait_until 5 _null_sink_is_default && return 0
   echo "sound server: null.monitor did not become PipeWire's default source" >&2
   return 1
+}
+_null_sink_is_default() {
+  pactl set-default-sink null 2>/dev/null && pactl set-default-source null.monitor 2>/dev/null &&
+    pactl info 2>/dev/null | grep -qx "Default Source: null.monitor"
 }
 
 stop_sound_server() {
   [ ${#SOUND_SERVER_PIDS[@]} -gt 0 ] || return 0
-  local pid i
+  local pid
   kill "${SOUND_SERVER_PIDS[@]}" 2>/dev/null || true
   for pid in "${SOUND_SERVER_PIDS[@]}"; do
-    for i in $(seq 1 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
+    wait_until 5 process_ended "$pid" || kill -KILL "$pid" 2>/dev/null || true
   done
   SOUND_SERVER_PID=
   SOUND_SERVER_PIDS=()
@@ -204,14 +191,8 @@ stop_signal() {
 
 # Waits (at most $2 seconds, default 15) until the settings file $1 holds a
 # zero level: the program has finished its first-start calibration.
-wait_for_calibration() {
-  local file=$1 limit=${2:-15} i
-  for i in $(seq 1 $((limit * 10))); do
-    grep -qi '^"zero"=' "$file" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_for_calibration() { wait_until "${2:-15}" _has_zero_level "$1"; }
+_has_zero_level() { grep -qi '^"zero"=' "$1" 2>/dev/null; }
 
 # True when the program would measure from this server: device 0 is the
 # server's "pulse" device. A capture card that takes the program's format

@@ -18,22 +18,12 @@
 #
 # Each returns non-zero, with the reason on stderr and the servers' logs in
 # DIR, when a piece does not come up within its time limit. The user's own
-# display is neither used nor disturbed.
-#
-#   wait_until SECONDS COMMAND...
-#       runs COMMAND every 50 ms until it succeeds; non-zero after SECONDS.
+# display is neither used nor disturbed. Sourcing this file also brings
+# wait_until (scripts/lib/wait.sh).
+
+source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
 
 X_SERVER_PIDS=()
-
-wait_until() {
-  local limit=$1
-  shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.05
-  done
-}
 
 _x_server_spawn() {
   local log=$1
@@ -150,9 +140,8 @@ stop_x_server() {
   local pid
   kill "${X_SERVER_PIDS[@]}" 2>/dev/null || true
   for pid in "${X_SERVER_PIDS[@]}"; do
-    wait_until 5 _x_server_ended "$pid" || kill -KILL "$pid" 2>/dev/null || true
+    wait_until 5 process_ended "$pid" || kill -KILL "$pid" 2>/dev/null || true
   done
   X_SERVER_PIDS=()
 }
 
-_x_server_ended() { ! kill -0 "$1" 2>/dev/null; }

@@ -56,6 +56,9 @@ TEST_F(SettingsDialog, LayoutTextsAndTabOrder) {
   EXPECT_EQ(ToolsBox->EndEdit->nextInFocusChain(), ToolsBox->OkButton);
   EXPECT_EQ(ToolsBox->OkButton->nextInFocusChain(), ToolsBox->CancelButton);
   EXPECT_TRUE(ToolsBox->OkButton->isDefault());
+  // The pictures come from the dialog's own library.
+  for (QPushButton* button : {ToolsBox->OkButton, ToolsBox->CancelButton})
+    EXPECT_FALSE(button->icon().pixmap(16, 16).isNull()) << button->text().toStdString();
 }
 
 TEST_F(SettingsDialog, ShowingFillsTheEditsFromTheSettings) {

@@ -7,13 +7,16 @@
 # --scale N   the display's scale as Windows keeps it (LogPixels, 96 dots per
 #             inch times N), which Qt follows
 # The program is WINDOWS_BUILD_FOLDER/app/lmx.exe, run by `wine` with the Qt
-# DLLs found through the WINEPATH of the folder's wine-run.sh, on
-# with-desktop.sh's X server and sound server (Wine's audio reaches it
-# through PULSE_SERVER). Its Wine prefix is made for this run alone, so that
-# no other Windows test shares its registry key; the test reads the registry
-# with `wine reg` in the same prefix. Without that build the run is skipped
-# (exit code 77), unless LMX_REQUIRE_WINDOWS=1 asks for it.
+# DLLs found through the build's WINEPATH, on with-desktop.sh's X server and
+# sound server (Wine's audio reaches it through PULSE_SERVER). Its Wine
+# prefix, with the fonts of a Windows PC (scripts/lib/wine.sh), is made for
+# this run alone, so that no other Windows test shares its registry key; the
+# test reads the registry with `wine reg` in the same prefix. Without that
+# build the run is skipped (exit code 77), unless LMX_REQUIRE_WINDOWS=1 asks
+# for it.
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib/build.sh"
+source "$(dirname "$0")/../../scripts/lib/wine.sh"
 scale=1
 if [ "${1:-}" = --scale ]; then
   scale=$2
@@ -21,7 +24,7 @@ if [ "${1:-}" = --scale ]; then
 fi
 build=$(realpath -m "$1")
 shift
-program=$build/app/lmx.exe runner=$build/wine-run.sh
+program=$build/app/lmx.exe
 missing() {
   if [ "${LMX_REQUIRE_WINDOWS:-}" = 1 ]; then
     echo "desktop (Wine): FAILED: $*" >&2
@@ -30,10 +33,11 @@ missing() {
   echo "desktop (Wine): SKIPPED: $*" >&2
   exit 77
 }
-[ -f "$program" ] && [ -f "$runner" ] || missing "no Windows build in $build (bash scripts/windows-build.sh)"
+[ -f "$program" ] || missing "no Windows build in $build (bash scripts/windows-build.sh)"
 command -v wine >/dev/null || missing "wine is missing"
-eval "$(grep '^export WINEPATH=' "$runner")"
-[ -n "${WINEPATH:-}" ] || missing "$runner names no WINEPATH"
+WINEPATH=$(build_setting "$build" LMX_WINEPATH)
+[ -n "$WINEPATH" ] || missing "the build in $build names no WINEPATH (configure it with its tests)"
+export WINEPATH
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/lmx-wine-XXXXXX")
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -43,7 +47,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # Made before the X server exists: Wine's first start then opens no window.
-(unset DISPLAY; wineboot --init && wineserver --wait) </dev/null >/dev/null 2>&1 || missing "Wine could not make a prefix"
+(unset DISPLAY; prepare_wine_prefix) || missing "Wine could not make a prefix"
 dpi=$(awk -v s="$scale" 'BEGIN { printf "%d", 96 * s + 0.5 }')
 if [ "$dpi" != 96 ]; then
   (unset DISPLAY; wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f && wineserver --wait) \

@@ -27,19 +27,10 @@ result=$1 command=$2
 shift 2
 dir=${LMX_E2E_NATIVE_DIR:?the test runs under tests/e2e/with-sound-server.sh}
 exec 2>>"$dir/native.log"
-
-# Waits (5 s at most) until `$@` fails.
-wait_while() {
-  local i
-  for i in $(seq 1 500); do
-    "$@" || return 0
-    sleep 0.01
-  done
-  return 1
-}
+source "$(dirname "$0")/../../scripts/lib/wait.sh"
 
 streams() { pactl list short sink-inputs | wc -l; }
-some_stream() { [ "$(streams)" != 0 ]; }
+no_stream() { [ "$(streams)" = 0 ]; }
 # A process of group $1 runs (one that has ended but was not reaped yet, as
 # where nothing reaps the orphans that Wine's programs leave, does not count).
 group_runs() { ps -e -o pgid=,stat= | awk -v group="$1" '$1 == group && $2 !~ /^Z/ { found = 1 } END { exit !found }'; }
@@ -60,17 +51,17 @@ run() {
       setsid bash -c "$pipeline" "$@" </dev/null >/dev/null &
       local group=$!
       # The group exists once setsid has run: only then can stop end it.
-      wait_while no_group "$group" || return 1
+      wait_until 5 group_runs "$group" || return 1
       : >"$dir/$group.group"
       echo "$group"
       ;;
     stop)
       kill -TERM -- "-$1" 2>/dev/null
-      wait_while group_runs "$1" || return 1
+      wait_until 5 no_group "$1" || return 1
       rm -f "$dir/$1.group"
       # The server notices a client's end on its own schedule; until it has
       # removed the stream, the stream still plays into the sink.
-      wait_while some_stream
+      wait_until 5 no_stream
       ;;
     streams) streams ;;
     signal) kill -"$1" "$2" ;;
