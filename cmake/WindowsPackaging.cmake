@@ -73,8 +73,13 @@ set(CPACK_NSIS_MUI_UNIICON ${LMX_ICO})
 set(CPACK_NSIS_INSTALLED_ICON_NAME "${CMAKE_INSTALL_BINDIR}\\\\lmx.exe")
 set(CPACK_NSIS_MODIFY_PATH OFF)
 # A 64-bit installer for a 64-bit program: it needs no 32-bit subsystem and
-# installs into the 64-bit "Program Files".
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# installs into the 64-bit "Program Files". A 32-bit Windows does not start
+# it and says so itself.
+# On a Windows older than 10 the setup refuses with a message
+# (SupportedWindows.nsh).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode
+!include \\\"${CMAKE_CURRENT_LIST_DIR}/SupportedWindows.nsh\\\"")
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "Call RefuseUnsupportedSystem")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # lmx-<version>-setup.exe and lmx-<version>-portable.zip.
