@@ -4,8 +4,9 @@
 #
 #   prepare_wine_prefix
 #       makes the prefix that WINEPREFIX names where it is not made yet
-#       (wineboot --init) and gives it Tahoma and Tahoma Bold as Windows has
-#       them: the files in C:\windows\Fonts and named in the registry's font
+#       (wineboot --init), reporting Windows 10 to programs as a PC of the
+#       program's users does (Debian's Wine makes a prefix report Windows 7),
+#       and gives it Tahoma and Tahoma Bold as Windows has them: the files in C:\windows\Fonts and named in the registry's font
 #       list (HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts,
 #       "Tahoma (TrueType)"="tahoma.ttf"). Returns when the prefix's Wine
 #       server has ended; does nothing for a prefix made so before. Non-zero,
@@ -26,6 +27,7 @@ prepare_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init </dev/null >/dev/null 2>&1 || { echo "wine prefix: Wine could not make $WINEPREFIX" >&2; return 1; }
   fi
+  winecfg -v win10 </dev/null >/dev/null 2>&1 || { echo "wine prefix: Wine did not take Windows 10" >&2; return 1; }
   for face in "Tahoma:tahoma.ttf" "Tahoma Bold:tahomabd.ttf"; do
     wine reg add "$list" /v "${face%:*} (TrueType)" /d "${face#*:}" /f </dev/null >/dev/null 2>&1 ||
       { echo "wine prefix: the font list of $WINEPREFIX cannot be written" >&2; return 1; }
