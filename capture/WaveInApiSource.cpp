@@ -30,12 +30,22 @@ WAVEFORMATEX pcmFormat(const WaveFormat& f) {
   return w;
 }
 
+// The system's text in UTF-8, the program's encoding for every text. The
+// system's own code page would garble any text that is not ASCII.
+std::string utf8(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return std::string();
+  std::string converted(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), size, nullptr, nullptr);
+  converted.resize(static_cast<size_t>(size) - 1);  // without the terminating zero
+  return converted;
+}
+
 // "reason (device)", the reason in the system's words.
 std::string describe(MMRESULT err, const std::string& device) {
-  char text[MAXERRORLENGTH] = {};
-  std::string reason = waveInGetErrorTextA(err, text, sizeof text) == MMSYSERR_NOERROR && text[0]
-                           ? std::string(text)
-                           : "wave-input error " + std::to_string(err);
+  wchar_t text[MAXERRORLENGTH] = {};
+  std::string reason = waveInGetErrorTextW(err, text, MAXERRORLENGTH) == MMSYSERR_NOERROR ? utf8(text) : "";
+  if (reason.empty()) reason = "wave-input error " + std::to_string(err);
   if (!device.empty()) reason += " (" + device + ")";
   return reason;
 }
@@ -89,11 +99,11 @@ bool WaveInApiSource::findDevices(std::vector<int>& devices, std::string&) {
 }
 
 bool WaveInApiSource::startDevice(int id, std::string& name, std::string& reason) {
-  WAVEINCAPSA caps{};
-  name = waveInGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR ? caps.szPname : "";
+  WAVEINCAPSW caps{};
+  name = waveInGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR ? utf8(caps.szPname) : "";
   std::unique_ptr<Device, CloseDevice> device(new Device);
   device->name = name;
-  device->done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  device->done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   if (!device->done) {
     reason = "no event for the audio input (" + name + ")";
     return false;

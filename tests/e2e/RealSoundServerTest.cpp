@@ -516,4 +516,25 @@ TEST_F(LostSoundServer, ScanEndsWithTheLostInputErrorAndKeepsMeasuredPoints) {
             << " s after the kill, " << afterTheKill << " points finished after it ("
             << (afterTheKill ? std::to_string(lmx::Spectrum[3]) : std::string("none")) << "); back end reported: "
             << (noticedBySilence ? "nothing (silence)" : recorder.failureReason) << "\n";
+
+  // With the server gone, the next scan cannot open the input, and its box
+  // gives the back end's reason. Under Wine that is the system's own text
+  // (Wine 8 refuses the device with MMSYSERR_ERROR) in the language of the
+  // run, French (with-sound-server.sh), whose texts are not ASCII: it must
+  // reach the box as correct UTF-8, with no character lost on the way.
+  boxes.clear();
+  RunScan(host);
+  ASSERT_EQ(boxes.size(), 1u);
+  const QString opened = boxes[0].text;
+  EXPECT_TRUE(opened.startsWith("The audio input could not be opened (") &&
+              opened.endsWith("). The recording has not started."))
+      << opened.toStdString();
+  EXPECT_FALSE(opened.contains(QChar::ReplacementCharacter)) << opened.toStdString();
+#ifdef _WIN32
+  EXPECT_TRUE(opened.contains(" (" + QString::fromStdString(environment("LMX_E2E_DEVICE", "")) + "))."))
+      << opened.toStdString();
+  EXPECT_TRUE(std::any_of(opened.begin(), opened.end(), [](QChar c) { return c.unicode() > 127; }))
+      << "the system's text is ASCII in this run: " << opened.toStdString();
+#endif
+  std::cout << "[ e2e ] a scan after the loss: " << boxes[0].text.toStdString() << "\n";
 }
