@@ -149,13 +149,20 @@ bool WaveInApiSource::startDevice(int id, std::string& name, std::string& reason
 // The worker waits for the driver's signal and passes the filled buffers on
 // in their order. waveIn functions may not be called from a driver callback,
 // which is why the driver signals an event and this thread does the work.
+// The wait is bounded: a device that has delivered and then stays silent for
+// kSilenceLimitMs is lost (the wave-input API reports no error when a device
+// goes, it just stops filling buffers). Before its first buffer, a device is
+// still starting, which the caller's start-up wait judges.
 void WaveInApiSource::run(Device& device) {
+  bool delivering = false;
   for (;;) {
-    WaitForSingleObject(device.done, INFINITE);
+    const bool signalled = WaitForSingleObject(device.done, kSilenceLimitMs) == WAIT_OBJECT_0;
     if (stop_.load(std::memory_order_acquire)) return;
+    if (!signalled && delivering) return fail(SilenceReason());
     while (device.headers[device.next].dwFlags & WHDR_DONE) {
       WAVEHDR& header = device.headers[device.next];
       ring_.push(reinterpret_cast<const int16_t*>(header.lpData), header.dwBytesRecorded / sizeof(int16_t));
+      delivering = true;
       header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
       const MMRESULT err = waveInAddBuffer(device.handle, &header, sizeof(WAVEHDR));
       if (err != MMSYSERR_NOERROR) return fail(describe(err, device.name));
@@ -177,7 +184,7 @@ bool WaveInApiSource::deviceFailed(std::string& reason) {
 
 void WaveInApiSource::stopDevice() {
   // The worker ends first, so that no waveIn call runs beside the ones that
-  // close the device.
+  // close the device. Its wait is bounded, so it ends even without the signal.
   stop_.store(true, std::memory_order_release);
   SetEvent(device_->done);
   worker_.join();
