@@ -8,6 +8,14 @@
 
 #include "CaptureFormat.h"
 
+// A device that delivers no sample for this long is lost, for the wave-input
+// operations and for a back end that watches its device itself.
+constexpr int kSilenceLimitMs = 2000;
+// The reason given for such a loss.
+inline std::string SilenceReason() {
+  return "no samples arrived for " + std::to_string(kSilenceLimitMs / 1000) + " seconds";
+}
+
 class AudioSource {
  public:
   virtual ~AudioSource() = default;

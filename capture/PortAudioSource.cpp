@@ -129,12 +129,12 @@ bool PortAudioSource::initialize(std::string& reason) {
 // Input devices of the default host API, in its list order, that take mono
 // 16-bit 44100 Hz. The order is the host's, never its idea of a default device,
 // so device 0 is the same card on every run.
-std::vector<int> PortAudioSource::usableDevices() const {
-  std::vector<int> devices;
+bool PortAudioSource::findDevices(std::vector<int>& devices, std::string& reason) {
+  if (!initialize(reason)) return false;
   const PaHostApiIndex api = Pa_GetDefaultHostApi();
-  if (api < 0) return devices;
+  if (api < 0) return true;
   const PaHostApiInfo* apiInfo = Pa_GetHostApiInfo(api);
-  if (!apiInfo) return devices;
+  if (!apiInfo) return true;
   for (int i = 0; i < apiInfo->deviceCount; ++i) {
     const PaDeviceIndex device = Pa_HostApiDeviceIndexToDeviceIndex(api, i);
     if (device < 0) continue;
@@ -143,43 +143,16 @@ std::vector<int> PortAudioSource::usableDevices() const {
     const PaStreamParameters in = monoInput(device, *info);
     if (Pa_IsFormatSupported(&in, nullptr, kSampleRate) == paFormatIsSupported) devices.push_back(device);
   }
-  return devices;
+  return true;
 }
 
-int PortAudioSource::deviceCount() {
-  // An open card would now refuse the probe as busy; report what was found before.
-  if (stream_) return lastCount_;
-  std::string ignored;
-  if (!initialize(ignored)) return 0;
-  lastCount_ = static_cast<int>(usableDevices().size());
-  return lastCount_;
-}
-
-bool PortAudioSource::open(const WaveFormat& format, std::string& reason) {
-  close();
-  if (!IsProgramCaptureFormat(format)) {
-    reason = "unsupported capture format";
-    return false;
-  }
-  if (!initialize(reason)) return false;
-
-  const std::vector<int> devices = usableDevices();
-  lastCount_ = static_cast<int>(devices.size());
-  if (devices.empty()) {
-    reason = "no audio input device";
-    return false;
-  }
-  const PaDeviceIndex device = devices.front();
+bool PortAudioSource::startDevice(int device, std::string& name, std::string& reason) {
   const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
   if (!info) {
     reason = "no audio input device";
     return false;
   }
-  const std::string name = info->name ? info->name : "";
-
-  // The audio thread is not running yet, so the ring can be reset from here.
-  ring_.discardAll();
-  deliveredAtOpen_ = ring_.delivered();
+  name = info->name ? info->name : "";
   finished_.store(false, std::memory_order_relaxed);
 
   const PaStreamParameters in = monoInput(device, *info);
@@ -198,32 +171,22 @@ bool PortAudioSource::open(const WaveFormat& format, std::string& reason) {
     return false;
   }
   stream_ = stream;
-  deviceName_ = name;
   return true;
 }
 
-void PortAudioSource::discard() { ring_.discardAll(); }
-
-size_t PortAudioSource::take(int16_t* dst, size_t max) { return ring_.pop(dst, max); }
-
-uint64_t PortAudioSource::delivered() const { return ring_.delivered() - deliveredAtOpen_; }
-
-bool PortAudioSource::failed(std::string& reason) {
-  if (!stream_) return false;
+bool PortAudioSource::deviceFailed(std::string& reason) {
   const PaError active = Pa_IsStreamActive(stream_);
   if (active == 1 && !finished_.load(std::memory_order_acquire)) return false;
-  reason = active < 0 ? describe(active, deviceName_) : std::string("the audio stream stopped");
+  reason = active < 0 ? describe(active, deviceName()) : std::string("the audio stream stopped");
   return true;
 }
 
-void PortAudioSource::close() {
-  if (!stream_) return;
+void PortAudioSource::stopDevice() {
   PaStream* stream = stream_;
   stream_ = nullptr;
   // Pa_CloseStream would skip the close if an abort inside it failed, so abort first.
   if (Pa_IsStreamStopped(stream) == 0) Pa_AbortStream(stream);
   Pa_CloseStream(stream);
-  deviceName_.clear();
 }
 
 AudioSource& SystemAudioSource() {

@@ -39,7 +39,7 @@ void watchDelivery() {
     state.lastDelivered = delivered;
     state.lastArrivalMs = now;
   } else if (now - state.lastArrivalMs >= kSilenceLimitMs) {
-    markLost("no samples arrived for " + std::to_string(kSilenceLimitMs / 1000) + " seconds");
+    markLost(SilenceReason());
   }
 }
 

@@ -4,9 +4,9 @@
 // arm, open, capture cycles, close, on the process-wide capture header.
 //
 // Beyond the bare device calls they notice a device that is lost: a stream
-// that reports an error, or no sample at all for kSilenceLimitMs. A device
-// that takes a while to start (a sound server) is waited for at open, so its
-// start-up delay never counts as a loss.
+// that reports an error, or no sample at all for kSilenceLimitMs
+// (AudioSource.h). A device that takes a while to start (a sound server) is
+// waited for at open, so its start-up delay never counts as a loss.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,7 +18,6 @@ constexpr int kStartupWaitMs = 5000;   // longest wait for the first samples aft
 // its PulseAudio service) may start a recording with up to one of its cycles
 // (1024 samples) of silence, which must not count as the input.
 constexpr int kSettleSamples = 2048;
-constexpr int kSilenceLimitMs = 2000;  // no sample for this long: the input is lost
 constexpr int kPollMs = 10;            // step of the waits above
 
 // The back end in use; tests install a double and get back the one it

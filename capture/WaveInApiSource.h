@@ -2,54 +2,43 @@
 #pragma once
 // The audio back end on Windows: device 0 of the system's wave-input API
 // (winmm), read through a few 10 ms buffers that a worker thread hands over
-// in a SampleRing as the driver fills them. It is the platform's own capture
-// API, present on every Windows, so the program needs no PortAudio built
-// for Windows.
+// in the core's SampleRing as the driver fills them. It is the platform's own
+// capture API, present on every Windows, so the program needs no PortAudio
+// built for Windows.
 #include <atomic>
-#include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "AudioSource.h"
-#include "SampleRing.h"
+#include "AudioSourceCore.h"
 
-class WaveInApiSource : public AudioSource {
+class WaveInApiSource : public AudioSourceCore {
  public:
   WaveInApiSource();
   ~WaveInApiSource() override;  // closes the device
 
-  WaveInApiSource(const WaveInApiSource&) = delete;
-  WaveInApiSource& operator=(const WaveInApiSource&) = delete;
-
-  int deviceCount() override;
-  bool open(const WaveFormat& format, std::string& reason) override;
-  void discard() override;
-  size_t take(int16_t* dst, size_t max) override;
-  uint64_t delivered() const override;
-  bool failed(std::string& reason) override;
-  void close() override;
-
-  bool isOpen() const { return device_ != nullptr; }
-  // Name of the open device; empty when closed.
-  const std::string& deviceName() const { return deviceName_; }
-
  private:
   struct Device;  // the wave-input handle, its event and its buffers, in the .cpp
+  // Resets, unprepares and closes a device, and frees it only where the
+  // driver gave every buffer back.
+  struct CloseDevice {
+    void operator()(Device* device) const;
+  };
 
-  void run();  // the worker: hands filled buffers over and queues them again
+  bool findDevices(std::vector<int>& devices, std::string& reason) override;
+  bool startDevice(int device, std::string& name, std::string& reason) override;
+  bool deviceFailed(std::string& reason) override;
+  void stopDevice() override;
 
-  std::unique_ptr<Device> device_;
+  void run(Device& device);  // the worker: hands filled buffers over and queues them again
+  void fail(std::string reason);  // from the worker
+
+  std::unique_ptr<Device, CloseDevice> device_;
   std::thread worker_;
-  std::string deviceName_;
-  int lastCount_ = 0;  // device count seen before the device was opened
-  uint64_t deliveredAtOpen_ = 0;
-  SampleRing ring_;
   std::atomic<bool> stop_{false};
-  // Set by the worker once the driver refused a buffer; failure_ is written
-  // before it and never after, so the UI thread may read it once it sees the flag.
+  // Set by the worker once the device failed; failure_ is written before it
+  // and never after, so the UI thread may read it once it sees the flag.
   std::atomic<bool> failed_{false};
   std::string failure_;
 };

@@ -53,9 +53,9 @@ namespace {
 // Measures point k into Spectrum[k]; false when the input was lost meanwhile.
 // A point during which not one sample arrived would only repeat the last
 // capture's samples: it is measured again, and a silence that long is either
-// over then or counts as a loss before the point is done. (A device that
-// reports its loss itself, as PortAudio's do, ends the scan at once; Windows'
-// wave input only stops delivering.)
+// over then or counts as a loss before the point is done. (A stream that
+// fails ends the scan at once; a device that only stops delivering is lost
+// once it has been silent for kSilenceLimitMs.)
 bool MeasurePoint(int k) {
   size_t arrived = 0;
   while (arrived == 0) {

@@ -13,7 +13,8 @@ source scripts/lib/packages.sh
 bash scripts/windows-sdk.sh
 # The Linux build of the icon renderer needs what the Linux build needs.
 bash scripts/install-deps.sh
-ensure_packages libgtest-dev ninja-build
+# locales: the live-audio test under Wine makes the French locale it runs in.
+ensure_packages libgtest-dev ninja-build locales
 
 jobs=${LMX_JOBS:-2}
 cmake -S . -B build-windows-tools -DCMAKE_BUILD_TYPE=Release -DLMX_TESTS=OFF -DLMX_BENCH=OFF >/dev/null

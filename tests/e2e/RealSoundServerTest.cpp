@@ -258,6 +258,12 @@ std::vector<bool> expectCapturesAreRunsOf(const RecordingSource& recorder, const
   return silenced;
 }
 
+// Lets a frozen sound server go on when it leaves scope, however the test ends.
+struct ThawAtTheEnd {
+  pid_t server;
+  ~ThawAtTheEnd() { SignalServer(server, ServerSignal::Thaw); }
+};
+
 }  // namespace
 
 TEST_F(RealSoundServer, SilentInputCalibratesToZero) {
@@ -293,10 +299,7 @@ TEST_F(RealSoundServer, MonitorFramesTraceTheCapturedSamples) {
   int framesWithGaps = 0;
   const pid_t server = serverPid();
   ASSERT_GT(server, 0) << "with-sound-server.sh names the server's process";
-  struct Thaw {
-    pid_t pid;
-    ~Thaw() { SignalServer(pid, ServerSignal::Thaw); }
-  } thawAtTheEnd{server};
+  const ThawAtTheEnd thaw{server};
   int checked = 0;
   std::chrono::steady_clock::time_point firstFrame, lastFrame;
   // The buffer as the program left it before the first frame.
@@ -455,6 +458,42 @@ TEST_F(RealSoundServer, OffsetInputCalibratesToItsLevelAndIsScannedAgainstIt) {
   }
 }
 
+#ifdef _WIN32
+// The wave-input API says nothing when a device stops delivering (a device
+// pulled out, a sound server that is gone or held up): the back end notices it
+// itself once its device has been silent for kSilenceLimitMs. (PortAudio
+// cannot tell a held-up server from a quiet one; on Linux the wave-input
+// operations' silence rule alone notices it.)
+TEST_F(RealSoundServer, TheBackEndReportsADeviceThatStopsDelivering) {
+  using Steady = std::chrono::steady_clock;
+  const pid_t server = serverPid();
+  ASSERT_GT(server, 0) << "with-sound-server.sh names the server's process";
+  RealBackEnd& source = realBackEnd();
+  std::string reason;
+  ASSERT_TRUE(source.open(CaptureFormat, reason)) << reason;
+  const auto started = Steady::now();
+  while (source.delivered() < kSettleSamples && Steady::now() - started < std::chrono::milliseconds(kStartupWaitMs))
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  ASSERT_GE(source.delivered(), static_cast<uint64_t>(kSettleSamples));
+  bool failed = false;
+  double silentFor = 0;
+  {
+    const ThawAtTheEnd thaw{server};
+    const auto frozen = Steady::now();
+    ASSERT_TRUE(SignalServer(server, ServerSignal::Freeze));
+    while (!(failed = source.failed(reason)) && Steady::now() - frozen < std::chrono::milliseconds(2 * kSilenceLimitMs))
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    silentFor = std::chrono::duration<double>(Steady::now() - frozen).count();
+  }
+  source.close();
+  ASSERT_TRUE(failed) << "the back end did not report its silent device";
+  EXPECT_EQ(reason, SilenceReason());
+  // Not before the limit: the device's last buffer came at most a little before the freeze.
+  EXPECT_GE(silentFor, kSilenceLimitMs / 1000.0 - 0.1);
+  std::cout << "[ e2e ] frozen server: the back end reported \"" << reason << "\" after " << silentFor << " s\n";
+}
+#endif
+
 // Ends the sound server in the middle of a scan; run alone and last, because
 // the server does not come back.
 using LostSoundServer = RealSoundServer;
@@ -487,10 +526,11 @@ TEST_F(LostSoundServer, ScanEndsWithTheLostInputErrorAndKeepsMeasuredPoints) {
   // PortAudio reports the lost stream at once, and the scan ends in the point
   // it interrupts. The wave-input API reports nothing (under Wine as on
   // Windows, a lost device just stops delivering): the loss is noticed once no
-  // sample has arrived for kSilenceLimitMs. A point that still got some of
-  // the samples that were on their way is finished with them, as after any
+  // sample has arrived for kSilenceLimitMs, by the back end or by the
+  // wave-input operations, whichever looks first. A point that still got some
+  // of the samples that were on their way is finished with them, as after any
   // short capture; one that got none is measured again and runs into the loss.
-  const bool noticedBySilence = recorder.failureReason.empty();
+  const bool noticedBySilence = recorder.failureReason.empty() || recorder.failureReason == SilenceReason();
   const int afterTheKill = static_cast<int>(host.lines.size()) - 3;
   ASSERT_GE(afterTheKill, 0);
   ASSERT_LE(afterTheKill, noticedBySilence ? kSilenceLimitMs / (kCapturesPerPoint * kScanCaptureMs) : 0);
@@ -515,5 +555,26 @@ TEST_F(LostSoundServer, ScanEndsWithTheLostInputErrorAndKeepsMeasuredPoints) {
   std::cout << "[ e2e ] lost server: " << boxes[0].text.toStdString() << "\n[ e2e ] ended " << afterKill
             << " s after the kill, " << afterTheKill << " points finished after it ("
             << (afterTheKill ? std::to_string(lmx::Spectrum[3]) : std::string("none")) << "); back end reported: "
-            << (noticedBySilence ? "nothing (silence)" : recorder.failureReason) << "\n";
+            << (recorder.failureReason.empty() ? "nothing (silence)" : recorder.failureReason) << "\n";
+
+  // With the server gone, the next scan cannot open the input, and its box
+  // gives the back end's reason. Under Wine that is the system's own text
+  // (Wine 8 refuses the device with MMSYSERR_ERROR) in the language of the
+  // run, French (with-sound-server.sh), whose texts are not ASCII: it must
+  // reach the box as correct UTF-8, with no character lost on the way.
+  boxes.clear();
+  RunScan(host);
+  ASSERT_EQ(boxes.size(), 1u);
+  const QString opened = boxes[0].text;
+  EXPECT_TRUE(opened.startsWith("The audio input could not be opened (") &&
+              opened.endsWith("). The recording has not started."))
+      << opened.toStdString();
+  EXPECT_FALSE(opened.contains(QChar::ReplacementCharacter)) << opened.toStdString();
+#ifdef _WIN32
+  EXPECT_TRUE(opened.contains(" (" + QString::fromStdString(environment("LMX_E2E_DEVICE", "")) + "))."))
+      << opened.toStdString();
+  EXPECT_TRUE(std::any_of(opened.begin(), opened.end(), [](QChar c) { return c.unicode() > 127; }))
+      << "the system's text is ASCII in this run: " << opened.toStdString();
+#endif
+  std::cout << "[ e2e ] a scan after the loss: " << boxes[0].text.toStdString() << "\n";
 }

@@ -15,8 +15,8 @@
 #   wine            PulseAudio, through the wave-input device "PulseAudio" of
 #                   Wine's audio driver (winepulse): TEST_BINARY is the Windows
 #                   build's, run by WINE_RUNNER (the build's wine-run.sh, which
-#                   keeps a Wine prefix of its own); it plays its signals with
-#                   GENERATOR, lmx-signal built for this machine
+#                   keeps a Wine prefix of its own) in a French Wine; it plays
+#                   its signals with GENERATOR, lmx-signal built for this machine
 #
 # A sound server that cannot start fails the run under CI (CI=true); elsewhere
 # the run is skipped with exit code 77 (CTest reports it as skipped).
@@ -78,6 +78,16 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# Wine speaks French in this run, so that the system's texts that reach the
+# program (its error texts) are not ASCII. Wine takes its language from the C
+# library's locale, which must exist: it is made here, from the sources of
+# Debian's locales package (Debian generates no such locale by default).
+if [ "$route" = wine ]; then
+  mkdir "$work/locale"
+  localedef -i fr_FR -f UTF-8 "$work/locale/fr_FR.UTF-8" 2>/dev/null || cannot "the locale fr_FR.UTF-8 could not be made (package locales)"
+  runner=(env LOCPATH="$work/locale" LC_ALL=fr_FR.UTF-8 "${runner[@]}")
+fi
 
 start_sound_server "$work/server" "$server" || cannot "the private sound server ($server) did not start"
 
