@@ -57,8 +57,8 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.spectrometerlmx.lmx"));
   QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
   // Message boxes, file dialogs and menus in the windows' font too (on
-  // Windows Qt would give them the system's dialog font, whose face Wine may
-  // lack).
+  // Windows Qt would give them the system's dialog font, whose face a system
+  // may lack).
   QApplication::setFont(FormFont());
   AnswerBoxesWhereNothingIsShown();
   CreateForms();

@@ -63,8 +63,8 @@ struct WaveInApiSource::Device {
 };
 
 // Every step is tried, so that the system can let the device go. Where one
-// fails, the driver may still hold buffers (Wine's reset fails once its sound
-// server is gone, and the buffers then stay queued), write into them and
+// fails, the driver may still hold buffers (a driver whose device has gone
+// may fail the reset and leave the buffers queued), write into them and
 // signal the event: such a device is kept, a small leak instead of memory
 // that is overwritten after it was freed.
 void WaveInApiSource::CloseDevice::operator()(Device* device) const {

@@ -10,8 +10,8 @@
 void ChooseFontEngine();
 
 // Makes the faces available where the system keeps them out of the programs'
-// reach (Debian's fonts-wine, outside fontconfig's folders); call once the
-// application exists.
+// reach (on Linux in the folder LMX_LAYOUT_FONT_DIR, outside fontconfig's
+// folders); call once the application exists.
 void LoadLayoutFonts();
 
 // The layout's face at 8 points. "MS Sans Serif" is a bitmap face with the

@@ -17,7 +17,7 @@ void LoadLayoutFonts() {
   static bool loaded = false;
   if (loaded) return;
   loaded = true;
-  // Debian's fonts-wine keeps the faces outside fontconfig's folders.
+  // The folder the build names, which fontconfig does not list.
   for (const char* file : {"ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf"})
-    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file));
+    QFontDatabase::addApplicationFont(QStringLiteral(LMX_LAYOUT_FONT_DIR "/") + QLatin1String(file));
 }

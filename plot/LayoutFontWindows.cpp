@@ -28,7 +28,7 @@ void ChooseFontEngine() {
   // Qt's FreeType engine instead of GDI, unless a platform was chosen. GDI
   // rounds each glyph's width to whole pixels: "Translated into English by"
   // in Tahoma at 8 points is then 135 pixels instead of 124 and overruns its
-  // room, and Wine's GDI drops the stems of Tahoma's letters at smaller sizes.
+  // room.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
 }
 

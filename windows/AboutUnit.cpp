@@ -115,7 +115,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 
   ProductName = new ShadowLabel(QStringLiteral("Lumetra"), QPoint(64, 24), kLowerLeft, this);
   ProductName->setObjectName(QStringLiteral("ProductName"));
-  // Arial, else one of the layout's sans serif faces (Wine has no Arial).
+  // Arial, else one of the layout's sans serif faces (not every system has Arial).
   QFont title;
   title.setFamilies(QStringList{QStringLiteral("Arial")} + LayoutFont(true).families());
   title.setStyleHint(QFont::SansSerif);
