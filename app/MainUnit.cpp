@@ -123,7 +123,6 @@ TMainForm::TMainForm(QWidget* parent)
   StatusBar = new StatusPanels(Client);
   StatusBar->setGeometry(0, kStatusBarTop, kClientWidth, kStatusBarHeight);
   buildMenus();
-  buildDialogs();
   layout()->setSizeConstraint(QLayout::SetFixedSize);  // single fixed border: no resizing
   // Takes that size now: the first start's calibration runs while the window
   // is being shown, and a compositor that does not enforce the fixed-size
@@ -205,18 +204,38 @@ void TMainForm::buildMenus() {
   connect(Help1About, &QAction::triggered, this, &TMainForm::HelpButtonClick);
 }
 
-void TMainForm::buildDialogs() {
+FileDialog* TMainForm::makeSpectrumDialog(QFileDialog::AcceptMode mode) {
   const QStringList filters(std::begin(kFileFilters), std::end(kFileFilters));
-  OpenDialog = new FileDialog(this, QFileDialog::AcceptOpen, filters);
-  OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-  OpenPreview = AttachPicturePreview(*OpenDialog);
-
-  SaveDialog = new FileDialog(this, QFileDialog::AcceptSave, filters);
-  SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
-  SaveDialog->setDefaultSuffix(QStringLiteral("bmp"));
-  SaveDialog->setWindowTitle(QStringLiteral(" Save spectrum as..."));
-  SavePreview = AttachPicturePreview(*SaveDialog);
+  auto* dialog = new FileDialog(this, mode, filters);
+  // Both start in one folder, as they would if made with the window, even
+  // where another dialog has been used in between.
+  if (spectrumFolder_.isEmpty())
+    spectrumFolder_ = dialog->directory().absolutePath();
+  else
+    dialog->setDirectory(spectrumFolder_);
+  AttachPicturePreview(*dialog);
+  return dialog;
 }
+
+FileDialog& TMainForm::OpenDialog() {
+  if (!openDialog_) {
+    openDialog_ = makeSpectrumDialog(QFileDialog::AcceptOpen);
+    openDialog_->setObjectName(QStringLiteral("OpenDialog"));
+  }
+  return *openDialog_;
+}
+
+FileDialog& TMainForm::SaveDialog() {
+  if (!saveDialog_) {
+    saveDialog_ = makeSpectrumDialog(QFileDialog::AcceptSave);
+    saveDialog_->setObjectName(QStringLiteral("SaveDialog"));
+    saveDialog_->setDefaultSuffix(QStringLiteral("bmp"));
+    saveDialog_->setWindowTitle(QStringLiteral(" Save spectrum as..."));
+  }
+  return *saveDialog_;
+}
+
+PicturePreview& TMainForm::OpenPreview() { return *OpenDialog().findChild<PicturePreview*>(); }
 
 void TMainForm::FormCreate() {
   if (WaveInDeviceCount() == 0) {
@@ -315,8 +334,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::SetSavedMarker(const QString& fileName) {
-  savedMarker_ = fileName;
-  SaveDialog->setFileName(fileName);
+  savedMarker_ = fileName;  // the save dialog offers it when it next opens
 }
 
 void TMainForm::SetIdleCommands(bool idle) {
@@ -383,9 +401,10 @@ void TMainForm::TableButtonClick() {
 }
 
 bool TMainForm::ReadSpectrumFile(const QString& title, QString& chosen, QImage& picture) {
-  OpenDialog->setWindowTitle(title);
-  if (!lastOpenFile_.isEmpty()) OpenDialog->selectFile(lastOpenFile_);
-  chosen = RunFileDialog(*OpenDialog);
+  FileDialog& dialog = OpenDialog();
+  dialog.setWindowTitle(title);
+  if (!lastOpenFile_.isEmpty()) dialog.selectFile(lastOpenFile_);
+  chosen = RunFileDialog(dialog);
   if (chosen.isEmpty()) return false;
   lastOpenFile_ = chosen;
   try {
@@ -398,8 +417,8 @@ bool TMainForm::ReadSpectrumFile(const QString& title, QString& chosen, QImage& 
 }
 
 void TMainForm::SaveButtonClick() {
-  SaveDialog->setFileName(savedMarker_);
-  const QString chosen = RunFileDialog(*SaveDialog);
+  SaveDialog().setFileName(savedMarker_);
+  const QString chosen = RunFileDialog(SaveDialog());
   if (chosen.isEmpty()) return;
   try {
     // Bitmap content, whatever type or extension was chosen.
@@ -449,7 +468,7 @@ void TMainForm::CompButtonClick() {
   // The window system repaints what the file dialog and its completion list
   // covered only after they have gone, which may be after this command:
   // those repaints must not take the overlay away again.
-  dialogShadow_ = OpenDialog->coveredArea();
+  dialogShadow_ = OpenDialog().coveredArea();
   // The picture on screen is still the unsaved one: the saved marker stays.
   StatusBar->SetPanelText(1, QDir::toNativeSeparators(chosen));
 }

@@ -63,10 +63,12 @@ class TMainForm : public QMainWindow, public MeasureHost {
   QAction* Help1About;
 
   StatusPanels* StatusBar;
-  FileDialog* OpenDialog;
-  FileDialog* SaveDialog;
-  PicturePreview* OpenPreview;
-  PicturePreview* SavePreview;
+  // The open and save dialogs for spectra, each with its preview, made when
+  // first needed: Qt's file dialog sets up the platform's icons and watches
+  // the file system, which would cost the start-up more than the window.
+  FileDialog& OpenDialog();
+  FileDialog& SaveDialog();
+  PicturePreview& OpenPreview();
 
   // The Plot image and the window surface.
   PlotSurface Plot;
@@ -126,7 +128,7 @@ class TMainForm : public QMainWindow, public MeasureHost {
   void FormClose();
   void buildToolBar();
   void buildMenus();
-  void buildDialogs();
+  FileDialog* makeSpectrumDialog(QFileDialog::AcceptMode mode);
   void SetIdleCommands(bool idle);
   // Copies the Plot image onto the window and shows it.
   void RestoreFromPlot();
@@ -138,6 +140,9 @@ class TMainForm : public QMainWindow, public MeasureHost {
   // Where the dialog of the last Compare covered the screen (global
   // coordinates) until the window system has repainted it.
   QRegion dialogShadow_;
+  FileDialog* openDialog_ = nullptr;
+  FileDialog* saveDialog_ = nullptr;
+  QString spectrumFolder_;  // where the first of the two dialogs started
   QString savedMarker_;
   QString lastOpenFile_;
   bool terminating_ = false;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QDir>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolButton>
@@ -95,15 +96,21 @@ TEST_F(MainFormLayout, MenusWithEveryEntryInOrder) {
 
 TEST_F(MainFormLayout, FileDialogsWithTheirFiltersAndOptions) {
   launch();
+  // Made when first needed, not with the window.
+  EXPECT_TRUE(MainForm->findChildren<QFileDialog*>().isEmpty());
   const QStringList filters({"Windows bitmaps (*.bmp)", "Extended metafiles (*.emf)", "Metafiles (*.wmf)"});
-  EXPECT_EQ(MainForm->OpenDialog->nameFilters(), filters);
-  EXPECT_EQ(MainForm->OpenDialog->acceptMode(), QFileDialog::AcceptOpen);
-  EXPECT_EQ(MainForm->OpenDialog->fileMode(), QFileDialog::ExistingFile);
-  EXPECT_EQ(MainForm->SaveDialog->nameFilters(), filters);
-  EXPECT_EQ(MainForm->SaveDialog->acceptMode(), QFileDialog::AcceptSave);
-  EXPECT_EQ(MainForm->SaveDialog->defaultSuffix(), "bmp");
-  EXPECT_EQ(MainForm->SaveDialog->windowTitle(), " Save spectrum as...");
-  EXPECT_FALSE(MainForm->SaveDialog->testOption(QFileDialog::DontConfirmOverwrite));
+  EXPECT_EQ(MainForm->OpenDialog().nameFilters(), filters);
+  EXPECT_EQ(MainForm->OpenDialog().acceptMode(), QFileDialog::AcceptOpen);
+  EXPECT_EQ(MainForm->OpenDialog().fileMode(), QFileDialog::ExistingFile);
+  // The save dialog starts where the open dialog started, wherever that has gone since.
+  const QString started = MainForm->OpenDialog().directory().absolutePath();
+  MainForm->OpenDialog().setDirectory(QDir::tempPath());
+  EXPECT_EQ(MainForm->SaveDialog().directory().absolutePath(), started);
+  EXPECT_EQ(MainForm->SaveDialog().nameFilters(), filters);
+  EXPECT_EQ(MainForm->SaveDialog().acceptMode(), QFileDialog::AcceptSave);
+  EXPECT_EQ(MainForm->SaveDialog().defaultSuffix(), "bmp");
+  EXPECT_EQ(MainForm->SaveDialog().windowTitle(), " Save spectrum as...");
+  EXPECT_FALSE(MainForm->SaveDialog().testOption(QFileDialog::DontConfirmOverwrite));
   EXPECT_TRUE(MainForm->SavedMarker().isEmpty());
 }
 

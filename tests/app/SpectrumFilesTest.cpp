@@ -310,13 +310,13 @@ TEST_F(SpectrumFiles, ErrorsEndTheCommandAndChangeNothing) {
 TEST_F(SpectrumFiles, PreviewShowsThePictureAndItsSize) {
   scan(30);
   save(path("p.bmp"));
-  MainForm->OpenPreview->ShowFile(path("p.bmp"));
-  EXPECT_EQ(MainForm->OpenPreview->Caption->text(), "Picture:");
-  EXPECT_EQ(MainForm->OpenPreview->SizeText->text(), " (800x566)");
-  EXPECT_FALSE(MainForm->OpenPreview->Picture->pixmap().isNull());
-  MainForm->OpenPreview->ShowFile(path("nothing.bmp"));
-  EXPECT_EQ(MainForm->OpenPreview->SizeText->text(), "(None)");
-  EXPECT_TRUE(MainForm->OpenPreview->Picture->pixmap().isNull());
+  MainForm->OpenPreview().ShowFile(path("p.bmp"));
+  EXPECT_EQ(MainForm->OpenPreview().Caption->text(), "Picture:");
+  EXPECT_EQ(MainForm->OpenPreview().SizeText->text(), " (800x566)");
+  EXPECT_FALSE(MainForm->OpenPreview().Picture->pixmap().isNull());
+  MainForm->OpenPreview().ShowFile(path("nothing.bmp"));
+  EXPECT_EQ(MainForm->OpenPreview().SizeText->text(), "(None)");
+  EXPECT_TRUE(MainForm->OpenPreview().Picture->pixmap().isNull());
 }
 
 TEST_F(SpectrumFiles, SaveDataWritesTheLastScansPointsAsCsv) {
