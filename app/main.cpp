@@ -9,6 +9,7 @@
 #include "MainUnit.h"
 #include "MessageBoxes.h"
 #include "Version.h"
+#include "WaveIn.h"
 #include "WindowLook.h"
 
 namespace {
@@ -44,6 +45,7 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(QStringLiteral("help"))) parser.showHelp();
   }
 
+  WaveInCountDevicesAhead();  // asked for when the main window is made
   ChooseFontEngine();
   QApplication application(argc, argv);
   // The program reads nothing else from its command line (a file dropped on

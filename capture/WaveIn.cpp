@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaveIn.h"
 
+#include <future>
 #include <utility>
 
 #include "CaptureFormat.h"
@@ -10,6 +11,7 @@
 namespace {
 
 AudioSource* installed = nullptr;
+std::future<int> countAhead;
 
 struct DeviceState {
   bool open = false;
@@ -49,7 +51,12 @@ AudioSource& audioSource() { return installed ? *installed : SystemAudioSource()
 
 AudioSource* SetAudioSource(AudioSource* source) { return std::exchange(installed, source); }
 
-int WaveInDeviceCount() { return audioSource().deviceCount(); }
+int WaveInDeviceCount() { return countAhead.valid() ? countAhead.get() : audioSource().deviceCount(); }
+
+void WaveInCountDevicesAhead() {
+  AudioSource& source = audioSource();
+  countAhead = std::async(std::launch::async, [&source] { return source.deviceCount(); });
+}
 
 void WaveInArm(int16_t* buffer, uint32_t bytes) {
   CaptureHdr.lpData = buffer;

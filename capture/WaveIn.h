@@ -27,6 +27,11 @@ AudioSource* SetAudioSource(AudioSource* source);
 
 // Number of usable wave input devices (0: none).
 int WaveInDeviceCount();
+// Starts the count above on a thread of its own, for a start-up that makes
+// its windows meanwhile: a sound system may take a tenth of a second to probe
+// its cards. The next WaveInDeviceCount() waits for that count and answers
+// with it. Nothing else may use the input until then.
+void WaveInCountDevicesAhead();
 
 // Points the capture header at `buffer` of `bytes` bytes, flags = done.
 void WaveInArm(int16_t* buffer, uint32_t bytes);

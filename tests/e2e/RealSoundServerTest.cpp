@@ -155,7 +155,10 @@ class RealSoundServer : public testing::Test {
     lmx::finish = kDefaultFinish;
     lmx::zero = 0;
     // Device 0 must be the sound server's: a capture card of the machine's
-    // own would come first and receive nothing we play.
+    // own would come first and receive nothing we play. Counted as the
+    // program counts at start-up, on a thread of its own, before this thread
+    // opens the device.
+    WaveInCountDevicesAhead();
     ASSERT_GE(WaveInDeviceCount(), 1);
   }
 
