@@ -3,7 +3,7 @@
 // against their goals (Markdown), as scripts/bench.sh prints it. A file given
 // as PREFIX:FILE has its benchmark names prefixed with "PREFIX/".
 //
-//   lmx_bench_report quick.json scale2:quick-scale2.json startup.json realtime.json cpu.json
+//   lmx_bench_report quick.json scale2:quick-scale2.json startup.json startup-x.json cpu.json realtime.json
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -176,6 +176,19 @@ int main(int argc, char** argv) {
   Info("&nbsp;&nbsp;mean", Number(Value("BM_StartUp_Program", "mean_ms"), 1) + " ms");
   Goal("&nbsp;&nbsp;resident memory (VmRSS) when shown, max", Value("BM_StartUp_Program", "rss_max_MB"), 60, "MB", 1);
   Error("BM_StartUp_Program");
+
+  out << "| **Start-up as a user sees it** (virtual X display with openbox, \"zero\" stored, private PulseAudio; "
+         "spawn to the main window viewable, 10 starts each after a warm-up) | | | |\n";
+  auto startUp = [](const QString& name) {
+    return Number(Value(name, "median_ms"), 0) + " / " + Number(Value(name, "max_ms"), 0) + " ms";
+  };
+  Info("Bare Qt main window of the main window's size with a menu bar, a tool bar and a status bar "
+       "(bench/BareWindow.cpp): median / slowest",
+       startUp("StartUpX_bare"));
+  Info("lmx (build's app/lmx): median / slowest", startUp("StartUpX_lmx"));
+  Goal("&nbsp;&nbsp;lmx's median / the bare window's median",
+       Value("StartUpX_lmx", "median_ms") / Value("StartUpX_bare", "median_ms"), 1.3, "", 2);
+  Error("StartUpX_lmx");
 
   out << "| **CPU while the monitor runs** (virtual X display, private PulseAudio, 270 Hz sine of amplitude 6000, lmx "
          "at attenuation 40; shares of one core over 10 s) | | | |\n";
