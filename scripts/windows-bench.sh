@@ -4,30 +4,37 @@
 # on one virtual display (openbox) and one private PulseAudio playing a
 # 270 Hz sine of amplitude 6000, each with "zero" stored (no calibration)
 # and the attenuation 40:
-# - start-up: from the spawn to the main window shown with its white drawing
-#   area painted, as seen on the display (polled every 20 ms), 5 fresh starts
-#   each after one to warm the caches;
+# - start-up: from the spawn to the main window viewable (lmx_viewable_timer),
+#   5 starts each after one to warm the caches, beside a bare Qt main window
+#   of the same size built the same way (lmx_bare_window);
 # - CPU while the monitor runs (Start clicked, the trace on the screen): the
 #   program's share of one core over 10 s, all its threads; for Wine also
-#   wineserver's. The sound server and the X server are counted apart.
+#   that of the Wine server this script starts. The sound server and the X
+#   server are counted apart.
+# Only processes this script started are measured and ended.
 # Needs build/ (scripts/build.sh) and build-windows/ (scripts/windows-build.sh).
-# Prints a Markdown table for docs/performance.md. KEEP_WORK=1 keeps the work
+# Prints Markdown tables for docs/performance.md. KEEP_WORK=1 keeps the work
 # folder (the programs' output, the servers' logs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/build.sh
 source scripts/lib/packages.sh
 source scripts/lib/sound-server.sh
+source scripts/lib/wine.sh
 source scripts/lib/x-server.sh
-ensure_packages xvfb openbox xdotool imagemagick wine64
+ensure_packages xvfb openbox xdotool imagemagick wine64 fonts-wine libx11-dev
+cmake --build build --target lmx lmx-signal lmx_bare_window lmx_viewable_timer >/dev/null
 linux_program=build/app/lmx
+linux_bare=build/bench/lmx_bare_window
+timer=build/bench/lmx_viewable_timer
 windows_build=build-windows
 generator=build/tools/lmx-signal
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lmx-windows-bench-XXXXXX")
-program=""
+program="" wineserver_pid=""
 cleanup() {
   [ -z "$program" ] || kill "$program" 2>/dev/null || true
-  WINEPREFIX=$work/wine wineserver -k 2>/dev/null || true
+  [ -z "$wineserver_pid" ] || kill "$wineserver_pid" 2>/dev/null || true
   stop_signal
   stop_sound_server
   stop_x_server
@@ -46,14 +53,17 @@ printf '%s\n' '[HKEY_CURRENT_USER\software\microsoft\windows\lmx]' '"weak"=dword
 export XDG_CONFIG_HOME=$work/config
 export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH
-WINEPATH=$(sed -n 's/^export WINEPATH="\(.*\)"$/\1/p' "$windows_build/wine-run.sh")
-wineboot --init >/dev/null 2>&1
-wineserver --wait
+WINEPATH=$(build_setting "$windows_build" LMX_WINEPATH)
+prepare_wine_prefix
 for value in weak:40 start:1000 finish:5000 zero:0; do
   wine reg add 'HKCU\software\microsoft\windows\lmx' /v "${value%:*}" /t REG_DWORD /d "${value#*:}" /f >/dev/null
 done
 wineserver --wait
-wineserver -p  # one Wine server for the whole run, as an installed program finds it running
+# One Wine server for the whole run, as an installed program finds it
+# running; in the foreground, so that its process is this script's child.
+wineserver --foreground --persistent >"$work/wineserver.log" 2>&1 &
+wineserver_pid=$!
+wine wineboot >/dev/null 2>&1  # Wine's services, which a desktop has running
 
 window=""
 main_window() { window=$(xdotool search --onlyvisible --name '^ Spectrometer LMX$' 2>/dev/null | head -n 1) && [ -n "$window" ]; }
@@ -62,24 +72,6 @@ pixel_at() { import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/nu
 red_pixels() { import -window "$window" -crop "$1" +repage -depth 8 txt:- 2>/dev/null | grep -c '#FF0000' || true; }
 painted() { main_window && eval "$(xdotool getwindowgeometry --shell "$window")" && [ "$(pixel_at 400 $((HEIGHT - 566 + 300)))" = "#FFFFFF" ]; }
 recording() { [ -n "$(pactl list short source-outputs 2>/dev/null)" ]; }
-
-# Starts "$@" and leaves its process in $program once its window is painted,
-# and in $shown_ms the milliseconds that took.
-shown_ms=0
-start_shown() {
-  local t0
-  t0=$(date +%s%N)
-  "$@" >>"$work/programs.log" 2>&1 &
-  program=$!
-  wait_until 60 painted || { echo "windows-bench: no main window from $*" >&2; return 1; }
-  shown_ms=$((($(date +%s%N) - t0) / 1000000))
-}
-stop_program() {
-  kill "$program" 2>/dev/null || true
-  wait "$program" 2>/dev/null || true
-  program=""
-  wait_until 10 sh -c '! xdotool search --onlyvisible --name "^ Spectrometer LMX$" >/dev/null 2>&1' || true
-}
 
 # Ticks of user and system time of the processes $@ (all their threads).
 ticks() { local sum=0 pid; for pid in "$@"; do sum=$((sum + $(awk '{print $14 + $15}' "/proc/$pid/stat"))); done; echo $sum; }
@@ -98,33 +90,47 @@ shares() {
     awk -v d=$((after[i] - before[i])) -v hz="$hz" -v ns=$((t1 - t0)) 'BEGIN {printf "%.1f %% ", d / hz / (ns / 1e9) * 100}'
   done
 }
+median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
 
-measure() {
-  local name=$1 times=()
+# startup NAME PROGRAM BARE [WINE]: a row of the start-up table, the program's
+# starts beside those of the bare window, and their medians' ratio.
+startup() {
+  local name=$1 program_ms bare_ms
+  program_ms=$("$timer" ' Spectrometer LMX' 5 ${4:+wine} "$2" | sort -n | tr '\n' ' ')
+  bare_ms=$("$timer" ' Bare Qt window' 5 ${4:+wine} "$3" | sort -n | tr '\n' ' ')
+  # shellcheck disable=SC2086
+  echo "| $name | ${program_ms% } | ${bare_ms% } | $(awk -v a="$(median $program_ms)" -v b="$(median $bare_ms)" \
+    'BEGIN { printf "%.2f", a / b }') |"
+}
+
+# cpu NAME COMMAND...: a row of the CPU table. The program is started and its
+# monitor with a click on Start; under Wine the Wine server is counted too.
+cpu() {
+  local name=$1 extra=
   shift
-  start_shown "$@" && stop_program  # warm-up
-  for _ in 1 2 3 4 5; do
-    start_shown "$@" || return 1
-    times+=("$shown_ms")
-    stop_program
-  done
-  start_shown "$@"
-  eval "$(xdotool getwindowgeometry --shell "$window")"
+  "$@" >>"$work/programs.log" 2>&1 &
+  program=$!
+  wait_until 60 painted || { echo "windows-bench: no main window from $*" >&2; return 1; }
   local top=$((HEIGHT - 566))
   xdotool mousemove --window "$window" 20 $((top + 14)) click 1  # Start
   tone_shown() { recording && [ "$(red_pixels "800x150+0+$((top + 180))")" -gt 0 ]; }
   wait_until 30 tone_shown || { echo "windows-bench: the monitor of $name did not start" >&2; return 1; }
-  local pids=$program
-  [ "$name" = Linux ] || pids="$(pgrep -f 'lmx\.exe' | tr '\n' ' ') $(pgrep -x wineserver64 || pgrep -x wineserver)"
-  local cpu
-  cpu=$(shares "$pids,$SOUND_SERVER_PID,${X_SERVER_PIDS[0]}")
-  stop_program
-  local sorted
-  sorted=$(printf '%s\n' "${times[@]}" | sort -n | tr '\n' ' ')
-  echo "| $name | ${sorted% } ms | $cpu|"
+  [ "$1" != wine ] || extra=" $wineserver_pid"
+  echo "| $name | $(shares "$program$extra,$SOUND_SERVER_PID,${X_SERVER_PIDS[0]}")|"
+  kill "$program"
+  wait "$program" 2>/dev/null || true
+  program=""
+  wait_until 10 sh -c '! xdotool search --onlyvisible --name "^ Spectrometer LMX$" >/dev/null 2>&1' || true
 }
 
-echo "| Build | Start-up to the painted window, 5 starts (ms) | CPU while monitoring: program (under Wine with wineserver), sound server, X server |"
-echo "|---|---|---|"
-measure Linux env QT_QPA_PLATFORM=xcb "$linux_program"
-measure "Windows under Wine 8.0" wine "$windows_build/app/lmx.exe"
+echo "| Build | lmx: start-up to the main window viewable, 5 starts (ms) | Bare Qt window, the same (ms) | Ratio of the medians |"
+echo "|---|---|---|---|"
+export QT_QPA_PLATFORM=xcb  # the Linux builds; Qt on Windows has its own platform
+startup Linux "$linux_program" "$linux_bare"
+startup "Windows under Wine $(wine --version | sed 's/^wine-//')" "$windows_build/app/lmx.exe" \
+  "$windows_build/bench/lmx_bare_window.exe" wine
+echo
+echo "| Build | CPU while monitoring: program (under Wine with its Wine server), sound server, X server |"
+echo "|---|---|"
+cpu Linux "$linux_program"
+cpu "Windows under Wine" wine "$windows_build/app/lmx.exe"
