@@ -7,8 +7,10 @@
 //
 // Starts COMMAND RUNS + 1 times, one after another, and prints the
 // milliseconds of each run but the first (which warms the caches) on a line
-// of its own. A run ends its process (SIGTERM) once a window titled TITLE is
-// viewable, and waits for it to end and for the window to go. The window is
+// of its own. A run ends what it started (SIGTERM to the process group it
+// starts COMMAND in: under Wine the program is a child of the process that
+// `wine` becomes) once a window titled TITLE is viewable, and waits for
+// COMMAND to end and for the window to go. The window is
 // looked for among the clients the window manager lists (_NET_CLIENT_LIST),
 // so the display needs an EWMH window manager (openbox). Exits non-zero when
 // a window does not come within 60 s.
@@ -105,15 +107,21 @@ int main(int argc, char* argv[]) {
   }
   XSetErrorHandler(IgnoreError);
   for (int run = 0; run <= runs; ++run) {
-    const Steady::time_point spawned = Steady::now();
+    const Steady::time_point start = Steady::now();
     pid_t child = -1;
-    if (posix_spawnp(&child, argv[3], nullptr, nullptr, argv + 3, environ) != 0) {
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);  // a group of its own, led by the child
+    const int spawned = posix_spawnp(&child, argv[3], nullptr, &attributes, argv + 3, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) {
       std::fprintf(stderr, "%s: cannot start %s\n", argv[0], argv[3]);
       return 1;
     }
     const bool shown = WaitFor([&] { return Look(display, title) == Seen::Viewable; }, std::chrono::seconds(60));
-    const double ms = std::chrono::duration<double, std::milli>(Steady::now() - spawned).count();
-    kill(child, SIGTERM);
+    const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+    kill(-child, SIGTERM);
     waitpid(child, nullptr, 0);
     if (!shown) {
       std::fprintf(stderr, "%s: no window \"%s\" from %s within 60 s\n", argv[0], title.c_str(), argv[3]);

@@ -33,7 +33,7 @@ generator=build/tools/lmx-signal
 work=$(mktemp -d "${TMPDIR:-/tmp}/lmx-windows-bench-XXXXXX")
 program="" wineserver_pid=""
 cleanup() {
-  [ -z "$program" ] || kill "$program" 2>/dev/null || true
+  [ -z "$program" ] || kill -- -"$program" 2>/dev/null || true
   [ -z "$wineserver_pid" ] || kill "$wineserver_pid" 2>/dev/null || true
   stop_signal
   stop_sound_server
@@ -92,12 +92,15 @@ shares() {
 }
 median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
 
-# startup NAME PROGRAM BARE [WINE]: a row of the start-up table, the program's
-# starts beside those of the bare window, and their medians' ratio.
+# startup NAME LAUNCHER PROGRAM BARE: a row of the start-up table, the
+# program's starts beside those of the bare window, each started as
+# "LAUNCHER PROGRAM", and their medians' ratio.
 startup() {
-  local name=$1 program_ms bare_ms
-  program_ms=$("$timer" ' Spectrometer LMX' 5 ${4:+wine} "$2" | sort -n | tr '\n' ' ')
-  bare_ms=$("$timer" ' Bare Qt window' 5 ${4:+wine} "$3" | sort -n | tr '\n' ' ')
+  local name=$1 launcher=$2 program_ms bare_ms
+  # shellcheck disable=SC2086
+  program_ms=$("$timer" ' Spectrometer LMX' 5 $launcher "$3" | sort -n | tr '\n' ' ')
+  # shellcheck disable=SC2086
+  bare_ms=$("$timer" ' Bare Qt window' 5 $launcher "$4" | sort -n | tr '\n' ' ')
   # shellcheck disable=SC2086
   echo "| $name | ${program_ms% } | ${bare_ms% } | $(awk -v a="$(median $program_ms)" -v b="$(median $bare_ms)" \
     'BEGIN { printf "%.2f", a / b }') |"
@@ -108,16 +111,21 @@ startup() {
 cpu() {
   local name=$1 extra=
   shift
-  "$@" >>"$work/programs.log" 2>&1 &
+  # In a process group of its own, so that it ends with all it started.
+  setsid "$@" >>"$work/programs.log" 2>&1 &
   program=$!
   wait_until 60 painted || { echo "windows-bench: no main window from $*" >&2; return 1; }
   local top=$((HEIGHT - 566))
   xdotool mousemove --window "$window" 20 $((top + 14)) click 1  # Start
   tone_shown() { recording && [ "$(red_pixels "800x150+0+$((top + 180))")" -gt 0 ]; }
   wait_until 30 tone_shown || { echo "windows-bench: the monitor of $name did not start" >&2; return 1; }
-  [ "$1" != wine ] || extra=" $wineserver_pid"
-  echo "| $name | $(shares "$program$extra,$SOUND_SERVER_PID,${X_SERVER_PIDS[0]}")|"
-  kill "$program"
+  # env becomes the program; under Wine the program is a child of what wine
+  # becomes, and the Wine server works for it too.
+  local pids
+  pids=$(pgrep -g "$program" | tr '\n' ' ')
+  [ "$1" != wine ] || pids+=" $wineserver_pid"
+  echo "| $name | $(shares "$pids,$SOUND_SERVER_PID,${X_SERVER_PIDS[0]}")|"
+  kill -- -"$program"
   wait "$program" 2>/dev/null || true
   program=""
   wait_until 10 sh -c '! xdotool search --onlyvisible --name "^ Spectrometer LMX$" >/dev/null 2>&1' || true
@@ -125,12 +133,12 @@ cpu() {
 
 echo "| Build | lmx: start-up to the main window viewable, 5 starts (ms) | Bare Qt window, the same (ms) | Ratio of the medians |"
 echo "|---|---|---|---|"
-export QT_QPA_PLATFORM=xcb  # the Linux builds; Qt on Windows has its own platform
-startup Linux "$linux_program" "$linux_bare"
-startup "Windows under Wine $(wine --version | sed 's/^wine-//')" "$windows_build/app/lmx.exe" \
-  "$windows_build/bench/lmx_bare_window.exe" wine
+linux="env QT_QPA_PLATFORM=xcb"  # Qt on Windows has a platform of its own
+startup Linux "$linux" "$linux_program" "$linux_bare"
+startup "Windows under Wine $(wine --version | sed 's/^wine-//')" wine "$windows_build/app/lmx.exe" \
+  "$windows_build/bench/lmx_bare_window.exe"
 echo
 echo "| Build | CPU while monitoring: program (under Wine with its Wine server), sound server, X server |"
 echo "|---|---|"
-cpu Linux "$linux_program"
+cpu Linux $linux "$linux_program"
 cpu "Windows under Wine" wine "$windows_build/app/lmx.exe"
